@@ -1,0 +1,265 @@
+// brenvo-tag: reads and writes tags through TagLib with this library's plug-ins.
+#include <cstdlib>
+#include <cstring>
+#include <cerrno>
+#include <cxxabi.h>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include <audioproperties.h>
+#include <fileref.h>
+#include <tag.h>
+
+#include "extras.h"
+#include "tplugins.h"
+
+namespace {
+
+const char usage[] =
+  "usage: brenvo-tag [OPTIONS] FILE...\n"
+  "\n"
+  "Prints the tag and audio properties of each FILE, or, with any of the\n"
+  "options -t -a -A -c -g -y -T, sets those fields and saves the file.\n"
+  "Opens every format TagLib reads plus MP4/M4A, ASF/WMA, RealMedia, Audible\n"
+  "(.aa), raw AAC, WavPack, Speex, TrueAudio and WAVE.\n"
+  "\n"
+  "  --json        one JSON object per file and line: file, format, tag, properties\n"
+  "                (null where absent)\n"
+  "  -t TITLE      set the title\n"
+  "  -a ARTIST     set the artist\n"
+  "  -A ALBUM      set the album\n"
+  "  -c COMMENT    set the comment\n"
+  "  -g GENRE      set the genre\n"
+  "  -y YEAR       set the year (a number)\n"
+  "  -T TRACK      set the track number (a number)\n"
+  "  -h, --help    show this text\n"
+  "\n"
+  "A file that cannot be opened, or whose save fails, is reported on standard\n"
+  "error as 'brenvo-tag: FILE: REASON'; the other files are still processed and\n"
+  "the exit status is 1.\n";
+
+struct Edits
+{
+  std::optional<std::string> title, artist, album, comment, genre;
+  std::optional<unsigned int> year, track;
+  bool any() const { return title || artist || album || comment || genre || year || track; }
+};
+
+struct Options
+{
+  bool json = false;
+  Edits edits;
+  std::vector<std::string> files;
+};
+
+void fail(const std::string &file, const std::string &reason)
+{
+  std::cerr << "brenvo-tag: " << file << ": " << reason << std::endl;
+}
+
+std::optional<unsigned int> parseNumber(const char *text)
+{
+  char *end = nullptr;
+  errno = 0;
+  const unsigned long v = std::strtoul(text, &end, 10);
+  if(!*text || *end || errno || v > 0xFFFFFFFFul || text[0] == '-')
+    return std::nullopt;
+  return static_cast<unsigned int>(v);
+}
+
+// Parses the command line; returns an exit status when the tool should stop.
+std::optional<int> parseArguments(int argc, char *argv[], Options &options)
+{
+  bool onlyFiles = false;
+  for(int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if(onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+      options.files.push_back(arg);
+      continue;
+    }
+    if(arg == "--") {
+      onlyFiles = true;
+    }
+    else if(arg == "-h" || arg == "--help") {
+      std::cout << usage;
+      return 0;
+    }
+    else if(arg == "--json") {
+      options.json = true;
+    }
+    else if(arg.size() == 2 && std::strchr("taAcgyT", arg[1])) {
+      if(i + 1 >= argc) {
+        std::cerr << "brenvo-tag: option " << arg << " needs a value\n" << usage;
+        return 2;
+      }
+      const char *value = argv[++i];
+      Edits &e = options.edits;
+      switch(arg[1]) {
+      case 't': e.title = value; break;
+      case 'a': e.artist = value; break;
+      case 'A': e.album = value; break;
+      case 'c': e.comment = value; break;
+      case 'g': e.genre = value; break;
+      case 'y':
+      case 'T': {
+        const auto number = parseNumber(value);
+        if(!number) {
+          std::cerr << "brenvo-tag: " << arg << " needs a number, not '" << value << "'\n";
+          return 2;
+        }
+        (arg[1] == 'y' ? e.year : e.track) = number;
+        break;
+      }
+      default: break;
+      }
+    }
+    else {
+      std::cerr << "brenvo-tag: unknown option " << arg << "\n" << usage;
+      return 2;
+    }
+  }
+  if(options.files.empty()) {
+    std::cerr << usage;
+    return 2;
+  }
+  return std::nullopt;
+}
+
+// The file's class as a reader knows it, without the library's inline namespace.
+std::string formatName(const TagLib::File *file)
+{
+  int status = 0;
+  std::unique_ptr<char, void (*)(void *)> demangled(
+    abi::__cxa_demangle(typeid(*file).name(), nullptr, nullptr, &status), std::free);
+  std::string name = status == 0 && demangled ? demangled.get() : typeid(*file).name();
+  const std::string inlineNs = std::string(BRENVO_NS_TEXT) + "::";
+  for(std::size_t pos; (pos = name.find(inlineNs)) != std::string::npos;)
+    name.erase(pos, inlineNs.size());
+  return name;
+}
+
+std::string lengthText(int seconds)
+{
+  std::ostringstream out;
+  out << seconds / 60 << ':' << std::setw(2) << std::setfill('0') << seconds % 60;
+  return out.str();
+}
+
+void printText(const std::string &path, const TagLib::FileRef &ref)
+{
+  std::cout << "******************** \"" << path << "\" ********************\n";
+  if(const TagLib::Tag *tag = ref.tag()) {
+    std::cout << "-- TAG (basic) --\n"
+              << "title   - \"" << tag->title().to8Bit(true) << "\"\n"
+              << "artist  - \"" << tag->artist().to8Bit(true) << "\"\n"
+              << "album   - \"" << tag->album().to8Bit(true) << "\"\n"
+              << "year    - \"" << tag->year() << "\"\n"
+              << "comment - \"" << tag->comment().to8Bit(true) << "\"\n"
+              << "track   - \"" << tag->track() << "\"\n"
+              << "genre   - \"" << tag->genre().to8Bit(true) << "\"\n";
+    const auto extras = brenvo_cli::extraFields(ref.file());
+    if(!extras.empty()) {
+      std::cout << "-- TAG (format) --\n";
+      for(const auto &field : extras)
+        std::cout << std::left << std::setw(8) << field.first << "- \"" << field.second << "\"\n";
+    }
+  }
+  if(const TagLib::AudioProperties *props = ref.audioProperties()) {
+    std::cout << "-- AUDIO --\n"
+              << "bitrate     - " << props->bitrate() << "\n"
+              << "sample rate - " << props->sampleRate() << "\n"
+              << "channels    - " << props->channels() << "\n"
+              << "length      - " << lengthText(props->length()) << "\n";
+  }
+  std::cout << std::endl;
+}
+
+void printJson(const std::string &path, const TagLib::FileRef &ref)
+{
+  nlohmann::json out;
+  out["file"] = path;
+  out["format"] = formatName(ref.file());
+  if(const TagLib::Tag *tag = ref.tag()) {
+    nlohmann::json t = {
+      {"title", tag->title().to8Bit(true)},  {"artist", tag->artist().to8Bit(true)},
+      {"album", tag->album().to8Bit(true)},  {"comment", tag->comment().to8Bit(true)},
+      {"genre", tag->genre().to8Bit(true)},  {"year", tag->year()},
+      {"track", tag->track()}};
+    for(const auto &field : brenvo_cli::extraFields(ref.file()))
+      t[field.first] = field.second;
+    out["tag"] = t;
+  }
+  else {
+    out["tag"] = nullptr;
+  }
+  if(const TagLib::AudioProperties *props = ref.audioProperties()) {
+    out["properties"] = {{"length", props->length()}, {"bitrate", props->bitrate()},
+                         {"sampleRate", props->sampleRate()}, {"channels", props->channels()}};
+  }
+  else {
+    out["properties"] = nullptr;
+  }
+  // Replace invalid UTF-8 rather than throw: tags in the wild are not always clean.
+  std::cout << out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
+}
+
+bool applyEdits(const std::string &path, TagLib::FileRef &ref, const Edits &e)
+{
+  TagLib::Tag *tag = ref.tag();
+  if(!tag) {
+    fail(path, "the file has no tag that can be written");
+    return false;
+  }
+  const auto utf8 = [](const std::string &s) { return TagLib::String(s, TagLib::String::UTF8); };
+  if(e.title) tag->setTitle(utf8(*e.title));
+  if(e.artist) tag->setArtist(utf8(*e.artist));
+  if(e.album) tag->setAlbum(utf8(*e.album));
+  if(e.comment) tag->setComment(utf8(*e.comment));
+  if(e.genre) tag->setGenre(utf8(*e.genre));
+  if(e.year) tag->setYear(*e.year);
+  if(e.track) tag->setTrack(*e.track);
+  if(!ref.save()) {
+    fail(path, "saving failed (the format is read-only here, or the file cannot be written)");
+    return false;
+  }
+  return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+  Options options;
+  if(const auto status = parseArguments(argc, argv, options))
+    return *status;
+
+  registerTaglibPlugins();
+  int status = 0;
+  for(const std::string &path : options.files) {
+    TagLib::FileRef ref(path.c_str());
+    if(ref.isNull()) {
+      fail(path, "cannot open: not a readable file of a supported format");
+      status = 1;
+      continue;
+    }
+    if(options.edits.any()) {
+      if(!applyEdits(path, ref, options.edits))
+        status = 1;
+    }
+    else if(options.json) {
+      printJson(path, ref);
+    }
+    else {
+      printText(path, ref);
+    }
+  }
+  return status;
+}

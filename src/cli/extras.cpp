@@ -1,0 +1,10 @@
+#include "extras.h"
+
+namespace brenvo_cli {
+
+std::vector<Field> extraFields(TagLib::File *)
+{
+  return {};
+}
+
+} // namespace brenvo_cli

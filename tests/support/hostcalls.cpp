@@ -1,0 +1,90 @@
+#include "hostcalls.h"
+
+#include <mutex>
+
+#include <audioproperties.h>
+#include <fileref.h>
+#include <tag.h>
+#include <tpropertymap.h>
+
+#include "tplugins.h"
+
+namespace brenvo_test {
+
+const std::vector<std::string> &pluginExtensions()
+{
+  static const std::vector<std::string> extensions = {
+    ".m4a", ".m4b", ".m4p", ".mp4", ".m4v", ".mp4v", ".wma", ".asf", ".ra", ".rv",
+    ".rm", ".rmj", ".rmvb", ".aa", ".aac", ".wv", ".spx", ".tta", ".wav"};
+  return extensions;
+}
+
+void ensurePluginsRegistered()
+{
+  static std::once_flag once;
+  std::call_once(once, [] { registerTaglibPlugins(); });
+}
+
+namespace {
+
+// Keeps the optimiser from dropping reads whose values nobody looks at.
+volatile unsigned long long sink;
+
+void consume(const TagLib::String &s) { sink = sink + s.size(); }
+void consume(unsigned long long v) { sink = sink + v; }
+
+} // namespace
+
+HostResult exerciseHost(const std::string &path, bool save)
+{
+  ensurePluginsRegistered();
+  HostResult result;
+  TagLib::FileRef ref(path.c_str());
+  if(ref.isNull())
+    return result;
+  result.opened = true;
+
+  TagLib::Tag *tag = ref.tag();
+  result.hasTag = tag != nullptr;
+  if(!tag)
+    return result;  // a host would crash in properties() below
+
+  consume(tag->title());
+  consume(tag->artist());
+  consume(tag->album());
+  consume(tag->comment());
+  consume(tag->genre());
+  consume(tag->year());
+  consume(tag->track());
+  consume(tag->isEmpty());
+
+  if(TagLib::AudioProperties *props = ref.audioProperties()) {
+    consume(static_cast<unsigned long long>(props->length()));
+    consume(static_cast<unsigned long long>(props->lengthInSeconds()));
+    consume(static_cast<unsigned long long>(props->lengthInMilliseconds()));
+    consume(static_cast<unsigned long long>(props->bitrate()));
+    consume(static_cast<unsigned long long>(props->sampleRate()));
+    consume(static_cast<unsigned long long>(props->channels()));
+  }
+
+  TagLib::File *file = ref.file();
+  TagLib::PropertyMap properties = file->properties();
+  consume(properties.size());
+  for(const auto &entry : properties) {
+    consume(entry.first);
+    for(const auto &value : entry.second)
+      consume(value);
+  }
+
+  TagLib::PropertyMap small;
+  small.replace("TITLE", TagLib::StringList(TagLib::String("Host title")));
+  small.replace("ARTIST", TagLib::StringList(TagLib::String("Host artist")));
+  consume(file->setProperties(small).size());
+  file->removeUnsupportedProperties(properties.unsupportedData());
+
+  if(save)
+    result.saved = ref.save();
+  return result;
+}
+
+} // namespace brenvo_test
