@@ -184,11 +184,11 @@ void printText(const std::string &path, const TagLib::FileRef &ref)
 
 void printJson(const std::string &path, const TagLib::FileRef &ref)
 {
-  nlohmann::json out;
+  nlohmann::ordered_json out;
   out["file"] = path;
   out["format"] = formatName(ref.file());
   if(const TagLib::Tag *tag = ref.tag()) {
-    nlohmann::json t = {
+    nlohmann::ordered_json t = {
       {"title", tag->title().to8Bit(true)},  {"artist", tag->artist().to8Bit(true)},
       {"album", tag->album().to8Bit(true)},  {"comment", tag->comment().to8Bit(true)},
       {"genre", tag->genre().to8Bit(true)},  {"year", tag->year()},
@@ -208,7 +208,7 @@ void printJson(const std::string &path, const TagLib::FileRef &ref)
     out["properties"] = nullptr;
   }
   // Replace invalid UTF-8 rather than throw: tags in the wild are not always clean.
-  std::cout << out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
+  std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << std::endl;
 }
 
 bool applyEdits(const std::string &path, TagLib::FileRef &ref, const Edits &e)

@@ -1,0 +1,40 @@
+#!/bin/sh
+# brenvo-tag as a user runs it: reading, JSON, writing, and failures.
+# usage: cli_test.sh BRENVO_TAG DATA_DIR
+set -u
+tool=$1 data=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fails=0
+check() { if eval "$2"; then :; else echo "FAILED: $1"; fails=$((fails + 1)); fi; }
+
+cp "$data/aac/sine.aac" "$work/a.aac"
+
+"$tool" --help > "$work/help" 2>&1
+check "--help exits 0 and documents -T" "grep -q -- '-T TRACK' '$work/help'"
+
+"$tool" "$work/a.aac" > "$work/out" 2> "$work/err"
+check "reading exits 0" "[ \$? -eq 0 ]"
+check "text output has the tag block" "grep -q -- '-- TAG (basic) --' '$work/out'"
+
+"$tool" --json "$work/a.aac" > "$work/json"
+check "one JSON line per file" "[ \$(wc -l < '$work/json') -eq 1 ]"
+check "JSON names the format class without the inline namespace" "grep -q '\"format\":\"TagLib::MPEG::File\"' '$work/json'"
+
+"$tool" -t 'Tïtle "quoted"' -T 7 -y 2001 "$work/a.aac"
+check "writing exits 0" "[ \$? -eq 0 ]"
+"$tool" --json "$work/a.aac" > "$work/json2"
+check "written title reads back with JSON escaping" "grep -q '\"title\":\"Tïtle \\\\\"quoted\\\\\"\"' '$work/json2'"
+check "written track and year read back" "grep -q '\"year\":2001,\"track\":7' '$work/json2'"
+
+"$tool" "$work/missing.m4a" "$work/a.aac" > "$work/out" 2> "$work/err"
+status=$?
+check "a missing file gives exit status 1" "[ $status -eq 1 ]"
+check "the failure is reported as brenvo-tag: FILE: reason" "grep -q '^brenvo-tag: $work/missing.m4a: ' '$work/err'"
+check "the other files are still processed" "grep -q 'a.aac' '$work/out'"
+
+"$tool" -y notanumber "$work/a.aac" > /dev/null 2>&1
+check "a bad number is a usage error" "[ \$? -eq 2 ]"
+
+echo "$fails failed"
+[ "$fails" -eq 0 ]
