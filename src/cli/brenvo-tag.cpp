@@ -2,29 +2,27 @@
 #include <cstdlib>
 #include <cstring>
 #include <cerrno>
-#include <cxxabi.h>
 #include <iomanip>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <typeinfo>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include <audioproperties.h>
 #include <fileref.h>
 #include <tag.h>
 
 #include "extras.h"
+#include "report.h"
+#include "scan.h"
 #include "tplugins.h"
 
 namespace {
 
 const char usage[] =
   "usage: brenvo-tag [OPTIONS] FILE...\n"
+  "       brenvo-tag scan [-j N] DIR\n"
   "\n"
   "Prints the tag and audio properties of each FILE, or, with any of the\n"
   "options -t -a -A -c -g -y -T, sets those fields and saves the file.\n"
@@ -41,6 +39,12 @@ const char usage[] =
   "  -y YEAR       set the year (a number)\n"
   "  -T TRACK      set the track number (a number)\n"
   "  -h, --help    show this text\n"
+  "\n"
+  "scan walks DIR and prints one JSON object per line (as --json) for every file\n"
+  "whose extension TagLib or this library takes, reading files on N threads\n"
+  "(-j N, default 1). It reports progress on standard error when that is a\n"
+  "terminal, each failure as above, and a summary per format at the end; its\n"
+  "exit status is 0 even when some files fail.\n"
   "\n"
   "A file that cannot be opened, or whose save fails, is reported on standard\n"
   "error as 'brenvo-tag: FILE: REASON'; the other files are still processed and\n"
@@ -133,19 +137,6 @@ std::optional<int> parseArguments(int argc, char *argv[], Options &options)
   return std::nullopt;
 }
 
-// The file's class as a reader knows it, without the library's inline namespace.
-std::string formatName(const TagLib::File *file)
-{
-  int status = 0;
-  std::unique_ptr<char, void (*)(void *)> demangled(
-    abi::__cxa_demangle(typeid(*file).name(), nullptr, nullptr, &status), std::free);
-  std::string name = status == 0 && demangled ? demangled.get() : typeid(*file).name();
-  const std::string inlineNs = std::string(BRENVO_NS_TEXT) + "::";
-  for(std::size_t pos; (pos = name.find(inlineNs)) != std::string::npos;)
-    name.erase(pos, inlineNs.size());
-  return name;
-}
-
 std::string lengthText(int seconds)
 {
   std::ostringstream out;
@@ -184,31 +175,7 @@ void printText(const std::string &path, const TagLib::FileRef &ref)
 
 void printJson(const std::string &path, const TagLib::FileRef &ref)
 {
-  nlohmann::ordered_json out;
-  out["file"] = path;
-  out["format"] = formatName(ref.file());
-  if(const TagLib::Tag *tag = ref.tag()) {
-    nlohmann::ordered_json t = {
-      {"title", tag->title().to8Bit(true)},  {"artist", tag->artist().to8Bit(true)},
-      {"album", tag->album().to8Bit(true)},  {"comment", tag->comment().to8Bit(true)},
-      {"genre", tag->genre().to8Bit(true)},  {"year", tag->year()},
-      {"track", tag->track()}};
-    for(const auto &field : brenvo_cli::extraFields(ref.file()))
-      t[field.first] = field.second;
-    out["tag"] = t;
-  }
-  else {
-    out["tag"] = nullptr;
-  }
-  if(const TagLib::AudioProperties *props = ref.audioProperties()) {
-    out["properties"] = {{"length", props->length()}, {"bitrate", props->bitrate()},
-                         {"sampleRate", props->sampleRate()}, {"channels", props->channels()}};
-  }
-  else {
-    out["properties"] = nullptr;
-  }
-  // Replace invalid UTF-8 rather than throw: tags in the wild are not always clean.
-  std::cout << out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << std::endl;
+  std::cout << brenvo_cli::jsonLine(path, ref) << std::endl;
 }
 
 bool applyEdits(const std::string &path, TagLib::FileRef &ref, const Edits &e)
@@ -237,6 +204,9 @@ bool applyEdits(const std::string &path, TagLib::FileRef &ref, const Edits &e)
 
 int main(int argc, char *argv[])
 {
+  if(argc > 1 && std::strcmp(argv[1], "scan") == 0)
+    return brenvo_cli::scanMain(argc - 1, argv + 1);
+
   Options options;
   if(const auto status = parseArguments(argc, argv, options))
     return *status;

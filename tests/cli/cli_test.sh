@@ -36,5 +36,17 @@ check "the other files are still processed" "grep -q 'a.aac' '$work/out'"
 "$tool" -y notanumber "$work/a.aac" > /dev/null 2>&1
 check "a bad number is a usage error" "[ \$? -eq 2 ]"
 
+mkdir -p "$work/tree/sub"
+cp "$data/aac/sine.aac" "$work/tree/sub/b.aac"
+head -c 3000 /dev/urandom > "$work/tree/bad.flac"
+echo "not audio" > "$work/tree/notes.txt"
+"$tool" scan -j 2 "$work/tree" > "$work/scan" 2> "$work/scanerr"
+status=$?
+check "scan exits 0 even when files fail" "[ $status -eq 0 ]"
+check "scan writes one JSON line per readable file" "[ \$(wc -l < '$work/scan') -eq 1 ]"
+check "scan skips files of unknown extensions" "! grep -q notes.txt '$work/scan' '$work/scanerr'"
+check "scan reports each failure" "grep -q '^brenvo-tag: $work/tree/bad.flac: ' '$work/scanerr'"
+check "scan closes with a summary per format" "grep -q 'TagLib::MPEG::File' '$work/scanerr' && grep -q 'scanned 2 files' '$work/scanerr'"
+
 echo "$fails failed"
 [ "$fails" -eq 0 ]

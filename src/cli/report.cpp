@@ -1,0 +1,62 @@
+#include "report.h"
+
+#include <cstdlib>
+#include <cxxabi.h>
+#include <memory>
+#include <typeinfo>
+
+#include <nlohmann/json.hpp>
+
+#include <audioproperties.h>
+#include <fileref.h>
+#include <tag.h>
+
+#include "brenvo_export.h"
+#include "extras.h"
+
+namespace brenvo_cli {
+
+std::string formatName(const TagLib::File *file)
+{
+  if(!file)
+    return "none";
+  int status = 0;
+  std::unique_ptr<char, void (*)(void *)> demangled(
+    abi::__cxa_demangle(typeid(*file).name(), nullptr, nullptr, &status), std::free);
+  std::string name = status == 0 && demangled ? demangled.get() : typeid(*file).name();
+  const std::string inlineNs = std::string(BRENVO_NS_TEXT) + "::";
+  for(std::size_t pos; (pos = name.find(inlineNs)) != std::string::npos;)
+    name.erase(pos, inlineNs.size());
+  return name;
+}
+
+std::string jsonLine(const std::string &path, const TagLib::FileRef &ref)
+{
+  nlohmann::ordered_json out;
+  out["file"] = path;
+  out["format"] = formatName(ref.file());
+  if(const TagLib::Tag *tag = ref.tag()) {
+    nlohmann::ordered_json t = {
+      {"title", tag->title().to8Bit(true)},  {"artist", tag->artist().to8Bit(true)},
+      {"album", tag->album().to8Bit(true)},  {"comment", tag->comment().to8Bit(true)},
+      {"genre", tag->genre().to8Bit(true)},  {"year", tag->year()},
+      {"track", tag->track()}};
+    for(const auto &field : extraFields(ref.file()))
+      t[field.first] = field.second;
+    out["tag"] = t;
+  }
+  else {
+    out["tag"] = nullptr;
+  }
+  if(const TagLib::AudioProperties *props = ref.audioProperties()) {
+    out["properties"] = {{"length", props->length()}, {"bitrate", props->bitrate()},
+                         {"sampleRate", props->sampleRate()}, {"channels", props->channels()}};
+  }
+  else {
+    out["properties"] = nullptr;
+  }
+  // Replace invalid UTF-8 rather than throw: tags in the wild are not always clean.
+  return out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+} // namespace brenvo_cli
