@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <utility>
@@ -164,14 +165,22 @@ TEST_F(AudibleTest, TheRejectionMessageShowsOnlyTheTenBytesRead)
 
 TEST_F(AudibleTest, RejectedHeaderReadsNoLength)
 {
-  // The length field would be found at offset 60 if the unset end offset
-  // were used; a file that is no audiobook has no length.
+  // With the unset end offset in 32-bit arithmetic the length would be read
+  // at offset 60; a file that is no audiobook has no length.
   ByteBuilder b;
   b.fill(60).be32(1234).fill(133).text("not_an_aa_file").fill(100);
   StderrCapture capture;
   auto file = open(b.str());
   EXPECT_EQ(capture.text(), "no valid Audible aa file: not_an_aa_\n");
   expectUnread(*file);
+
+  // Nor does the unset end offset lead the properties reader to offset 60.
+  FILE *stream = std::fopen((dir.path() + "/book.aa").c_str(), "rb");
+  ASSERT_NE(stream, nullptr);
+  TagLib::Audible::Properties props(TagLib::AudioProperties::Average);
+  props.readAudibleProperties(stream, TagLib::Audible::Tag::noOffset);
+  std::fclose(stream);
+  EXPECT_EQ(props.length(), 0);
 }
 
 TEST_F(AudibleTest, ShortFilesAreSilentlyUnread)

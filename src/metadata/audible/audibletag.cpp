@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace TagLib {
 namespace Audible {
 inline namespace BRENVO_NS {
@@ -30,16 +32,15 @@ bool readBigEndian32(FILE *stream, std::uint32_t &value)
   return true;
 }
 
-// Bytes from the stream's position to its end; 0 when that cannot be told.
+// Bytes from the stream's position to the end of its file; 0 when that
+// cannot be told. (fstat leaves the stream's buffer alone.)
 std::uint64_t bytesLeft(FILE *stream)
 {
+  struct stat status;
   const long position = std::ftell(stream);
-  if(position < 0 || std::fseek(stream, 0, SEEK_END) != 0)
+  if(position < 0 || ::fstat(::fileno(stream), &status) != 0 || status.st_size < position)
     return 0;
-  const long end = std::ftell(stream);
-  if(std::fseek(stream, position, SEEK_SET) != 0 || end < position)
-    return 0;
-  return static_cast<std::uint64_t>(end - position);
+  return static_cast<std::uint64_t>(status.st_size - position);
 }
 
 // Reads a text of \a size bytes that the file must still hold.
