@@ -286,32 +286,6 @@ TEST_F(AudibleTest, PropertiesExistButStayZeroWhenNotRead)
   EXPECT_EQ(props->channels(), 0);
 }
 
-TEST_F(AudibleTest, SettersStoreAndDuplicateCopiesTheCommonFields)
-{
-  auto file = open(audiobook({{"product_id", "x"}, {"title", "t"}, {"user_id", "5"}}));
-  TagLib::Audible::Tag *tag = file->getAudibleTag();
-  tag->setTitle("New");
-  tag->setYear(1999);
-  tag->setUserID(9);
-  EXPECT_EQ(tag->title(), "New");
-  EXPECT_EQ(tag->year(), 1999u);
-  EXPECT_EQ(tag->userID(), 9u);
-
-  TagLib::Audible::Tag copy;
-  TagLib::Audible::Tag::duplicate(tag, &copy, true);
-  EXPECT_EQ(copy.title(), "New");
-  EXPECT_EQ(copy.genre(), "Audiobook");
-  EXPECT_EQ(copy.year(), 1999u);
-  EXPECT_EQ(copy.userID(), 0u);
-
-  // Set to empty text and zeros, the tag is empty again; null is not required.
-  TagLib::Audible::Tag cleared;
-  cleared.setTitle("");
-  EXPECT_TRUE(cleared.isEmpty());
-  cleared.setUserID(1);
-  EXPECT_FALSE(cleared.isEmpty());
-}
-
 TEST_F(AudibleTest, AFileWithoutAStreamHasNoTag)
 {
   TagLib::Audible::File file((dir.path() + "/missing.aa").c_str(), true, TagLib::AudioProperties::Average);

@@ -163,15 +163,10 @@ TEST_F(WavTest, WithoutBothChunksEveryValueIsZero)
   dataChunk(oversized, 16, 16);
   expectValues(*open(oversized.str()), {0, 0, 0, 0});
 
-  for(std::size_t size : {std::size_t(0), std::size_t(12), std::size_t(43)})
+  // Files that end inside the header or the format chunk.
+  for(std::size_t size : {std::size_t(0), std::size_t(12), std::size_t(30), std::size_t(43)})
     expectValues(*open(canonical(2, 44100, 16, 0).substr(0, size)), {0, 0, 0, 0});
   EXPECT_EQ(capture.text(), "");
-}
-
-TEST_F(WavTest, AFormatChunkTruncatedByTheFileEndGivesZero)
-{
-  std::string bytes = canonical(2, 44100, 16, 0).substr(0, 12 + 8 + 10);
-  expectValues(*open(bytes), {0, 0, 0, 0});
 }
 
 TEST_F(WavTest, ZeroByteRateIsReportedAndGivesNoLength)
