@@ -3,6 +3,8 @@
 #include "tplugins_internal.h"
 
 #include "aac/aacfiletyperesolver.h"
+#include "audible/taglib_audiblefiletyperesolver.h"
+#include "wav/wavfiletyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -19,7 +21,9 @@ FileRef::FileTypeResolver *make()
 // FileRef asks the resolver registered last first; this order is part of the
 // library's contract.
 const ResolverEntry resolverTable[] = {
+  {"AudibleFileTypeResolver", &make<AudibleFileTypeResolver>},
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},
+  {"WavFileTypeResolver", &make<WavFileTypeResolver>},
 };
 
 } // namespace
