@@ -3,6 +3,7 @@
 #include "tplugins_internal.h"
 
 #include "aac/aacfiletyperesolver.h"
+#include "speex/taglib_speexfiletyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -20,6 +21,7 @@ FileRef::FileTypeResolver *make()
 // library's contract.
 const ResolverEntry resolverTable[] = {
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},
+  {"SpeexFileTypeResolver", &make<SpeexFileTypeResolver>},
 };
 
 } // namespace
