@@ -5,6 +5,7 @@
 #include "aac/aacfiletyperesolver.h"
 #include "audible/taglib_audiblefiletyperesolver.h"
 #include "wav/wavfiletyperesolver.h"
+#include "speex/taglib_speexfiletyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -23,6 +24,7 @@ FileRef::FileTypeResolver *make()
 const ResolverEntry resolverTable[] = {
   {"AudibleFileTypeResolver", &make<AudibleFileTypeResolver>},
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},
+  {"SpeexFileTypeResolver", &make<SpeexFileTypeResolver>},
   {"WavFileTypeResolver", &make<WavFileTypeResolver>},
 };
 

@@ -1,0 +1,65 @@
+#ifndef BRENVO_SPEEXFILE_H
+#define BRENVO_SPEEXFILE_H
+
+#include <memory>
+
+#include <oggfile.h>
+#include <xiphcomment.h>
+
+#include "brenvo_export.h"
+#include "speexproperties.h"
+
+namespace TagLib {
+namespace Speex {
+inline namespace BRENVO_NS {
+
+/*!
+ * A Speex stream in an Ogg container. Packet 0 is the Speex header (read by
+ * Properties), packet 1 the Vorbis-style comment that serves as the tag.
+ *
+ * A file whose first packet is not a Speex header is invalid: it has neither
+ * tag nor properties, and save() refuses to write to it.
+ */
+class File : public Ogg::File
+{
+public:
+  File(FileName fileName, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  ~File() override;
+
+  File(const File &) = delete;
+  File &operator=(const File &) = delete;
+
+  //! The comment; null when the file is not a Speex stream.
+  Ogg::XiphComment *tag() const override;
+
+  //! The header's properties; null when not read or not a Speex stream.
+  Properties *audioProperties() const override;
+
+  /*!
+   * Renders the comment into packet 1 and lets the Ogg layer rewrite the
+   * pages. Returns false, writing nothing, for an invalid or read-only file
+   * or one without a comment packet to replace.
+   */
+  bool save() override;
+
+private:
+  friend class Properties;
+
+  /*!
+   * Packet \a index of the stream, as Ogg::File::packet() gives it but not
+   * missing when it lies on the file's last page; empty when there is none.
+   */
+  ByteVector readPacket(unsigned int index);
+
+  void read(bool readProperties, AudioProperties::ReadStyle propertiesStyle);
+
+  class FilePrivate;
+  std::unique_ptr<FilePrivate> d;
+};
+
+} // namespace BRENVO_NS
+} // namespace Speex
+} // namespace TagLib
+
+#endif

@@ -1,0 +1,328 @@
+// Speex files: opening through the resolver, the comment, saving, and the
+// refusals that keep other Ogg streams and unwritable files untouched.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+#include <fileref.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "hostcalls.h"
+#include "speex/speexfile.h"
+#include "speex/taglib_speexfiletyperesolver.h"
+#include "speexbuilder.h"
+#include "testfiles.h"
+
+using namespace brenvo_test;
+
+namespace {
+
+using SpeexFile = TagLib::Speex::File;
+
+std::unique_ptr<SpeexFile> openSpeex(const std::string &path, bool readProperties = true)
+{
+  return std::make_unique<SpeexFile>(path.c_str(), readProperties);
+}
+
+// The audio part of a stream: every packet from 2 on.
+std::vector<std::string> audioOf(const std::string &path)
+{
+  std::vector<std::string> packets = oggPackets(readFile(path));
+  packets.erase(packets.begin(), packets.begin() + std::min<std::size_t>(2, packets.size()));
+  return packets;
+}
+
+// Decodes \a path to raw samples with speexdec (or ffmpeg); empty when neither worked.
+std::string decode(const std::string &path, const std::string &out)
+{
+  std::string command;
+  if(haveProgram("speexdec"))
+    command = "speexdec '" + path + "' '" + out + "' 2>/dev/null";
+  else
+    command = "ffmpeg -v error -y -i '" + path + "' -f s16le '" + out + "' 2>/dev/null";
+  if(std::system(command.c_str()) != 0)
+    return std::string();
+  return readFile(out);
+}
+
+struct RealFile
+{
+  const char *name;
+  const char *title;
+  const char *author;
+  int sampleRate;
+  int channels;
+  int length;
+};
+
+// Values checked with ffprobe, mutagen and the header bytes read by a script.
+const RealFile realFiles[] = {
+  {"narrowband.spx", "Narrow Title", "Narrow Author", 8000, 1, 2},
+  {"wideband.spx", "Wide Title", "Wide Author", 16000, 1, 2},
+  {"vbr-stereo.spx", "Variable", "VBR Author", 16000, 2, 1},
+  {"untagged.spx", "", "", 8000, 1, 2},
+};
+
+} // namespace
+
+TEST(SpeexRealFiles, PropertiesAndCommentMatchTheEncoder)
+{
+  ensurePluginsRegistered();
+  for(const RealFile &real : realFiles) {
+    SCOPED_TRACE(real.name);
+    TagLib::FileRef ref(dataPath(std::string("speex/") + real.name).c_str());
+    ASSERT_FALSE(ref.isNull());
+    auto *file = dynamic_cast<SpeexFile *>(ref.file());
+    ASSERT_NE(file, nullptr);
+    ASSERT_NE(file->tag(), nullptr);
+    EXPECT_EQ(file->tag()->title(), real.title);
+    // speexenc writes its author as AUTHOR, which is not the tag's artist.
+    const TagLib::Ogg::FieldListMap fields = file->tag()->fieldListMap();
+    if(*real.author) {
+      ASSERT_TRUE(fields.contains("AUTHOR"));
+      EXPECT_EQ(fields["AUTHOR"].front(), real.author);
+    }
+    EXPECT_EQ(file->tag()->artist(), "");
+    EXPECT_TRUE(file->tag()->vendorID().startsWith("Encoded with Speex 1.2.1"));
+
+    const TagLib::Speex::Properties *props = file->audioProperties();
+    ASSERT_NE(props, nullptr);
+    EXPECT_EQ(props->sampleRate(), real.sampleRate);
+    EXPECT_EQ(props->channels(), real.channels);
+    EXPECT_EQ(props->length(), real.length);
+    EXPECT_EQ(props->speexVersion(), 1);
+    EXPECT_EQ(props->bitrate(), 0);  // speexenc stores -1, "unknown"
+  }
+}
+
+TEST(SpeexResolver, TakesSpxInAnyCaseAndOnlyValidSpeex)
+{
+  TempDir dir;
+  const TagLib::SpeexFileTypeResolver resolver;
+  const std::string stream = speexStream();
+  for(const char *name : {"a.spx", "b.SPX", "c.Spx"}) {
+    std::unique_ptr<TagLib::File> file(resolver.createFile(dir.write(name, stream).c_str(), true,
+                                                           TagLib::AudioProperties::Average));
+    ASSERT_NE(file, nullptr) << name;
+    EXPECT_NE(dynamic_cast<SpeexFile *>(file.get()), nullptr);
+    EXPECT_NE(file->tag(), nullptr);
+  }
+  EXPECT_EQ(resolver.createFile(dir.write("d.spx.part", stream).c_str(), true, TagLib::AudioProperties::Average), nullptr);
+  EXPECT_EQ(resolver.createFile(dir.write("e.ogg", stream).c_str(), true, TagLib::AudioProperties::Average), nullptr);
+  // Constructed, found invalid and deleted.
+  EXPECT_EQ(resolver.createFile((dir.path() + "/missing.spx").c_str(), true, TagLib::AudioProperties::Average), nullptr);
+}
+
+TEST(SpeexNotSpeex, OtherOggStreamsAreInvalidAndNeverWritten)
+{
+  TempDir dir;
+  // A Vorbis-like stream: valid Ogg pages, but packet 0 is not a Speex header.
+  const std::string other = oggPage({std::string("\x01vorbis") + std::string(23, '\0')}, 0, 0, FirstPage) +
+                            oggPage({commentPacket("other", {"TITLE=Keep"}) + "\x01"}, 0, 1) +
+                            oggPage(audioPackets(), 8000, 2, LastPage);
+  // "Speex" without its three spaces is not the identification either.
+  const std::string almost = speexStream(std::string("Speex") + speexHeader().substr(8), commentPacket("v", {}));
+  for(const std::string &bytes : {other, almost, std::string("not an ogg file at all"), std::string()}) {
+    const std::string path = dir.write("other.spx", bytes);
+    {
+      SpeexFile file(path.c_str());
+      EXPECT_FALSE(file.isValid());
+      EXPECT_EQ(file.tag(), nullptr);
+      EXPECT_EQ(file.audioProperties(), nullptr);
+      EXPECT_FALSE(file.save());
+    }
+    EXPECT_EQ(readFile(path), bytes);
+
+    ensurePluginsRegistered();
+    EXPECT_TRUE(TagLib::FileRef(path.c_str()).isNull());
+  }
+}
+
+TEST(SpeexSave, UnchangedTagIsStillRenderedIntoPacketOne)
+{
+  TempDir dir;
+  const std::string path = dir.write("u.spx", speexStream());
+  TagLib::ByteVector rendered;
+  {
+    auto file = openSpeex(path);
+    rendered = file->tag()->render();
+    ASSERT_TRUE(file->save());
+  }
+  auto file = openSpeex(path);
+  EXPECT_EQ(file->packet(1), rendered);
+  EXPECT_EQ(file->tag()->title(), "Built title");
+}
+
+TEST(SpeexSave, CommentGrowsOverManyPagesAndShrinksBackAudioUntouched)
+{
+  TempDir dir;
+  const std::string path = dir.write("big.spx", speexStream());
+  const auto audioBefore = audioOf(path);
+  ASSERT_EQ(audioBefore.size(), 3u);
+  const TagLib::String big(std::string(200000, 'x'));
+  {
+    auto file = openSpeex(path);
+    file->tag()->setTitle("New title");
+    file->tag()->addField("AUTHOR", "Someone");
+    file->tag()->setComment(big);
+    ASSERT_TRUE(file->save());
+  }
+  EXPECT_GT(readFile(path).size(), 200000u);
+  EXPECT_EQ(audioOf(path), audioBefore);
+  {
+    auto file = openSpeex(path);
+    EXPECT_EQ(file->tag()->title(), "New title");
+    EXPECT_EQ(file->tag()->artist(), "Built artist");
+    EXPECT_EQ(file->tag()->fieldListMap()["AUTHOR"].front(), "Someone");
+    EXPECT_EQ(file->tag()->comment(), big);
+    EXPECT_EQ(file->audioProperties()->length(), 2);
+    file->tag()->setComment("");
+    ASSERT_TRUE(file->save());
+  }
+  EXPECT_LT(readFile(path).size(), 1000u);
+  EXPECT_EQ(audioOf(path), audioBefore);
+  auto file = openSpeex(path);
+  EXPECT_EQ(file->tag()->comment(), "");
+  EXPECT_EQ(file->tag()->title(), "New title");
+}
+
+TEST(SpeexLayouts, PacketsOnTheLastPageAreRead)
+{
+  // Streams that end early: the header or the comment sits on the last page.
+  TempDir dir;
+  const std::string header = speexHeader();
+  const std::string comment = commentPacket("v", {"TITLE=Last page"});
+  const std::vector<std::string> audio = audioPackets(2);
+  const std::string onePage = oggPage({header, comment, audio[0], audio[1]}, 16000, 0, FirstPage | LastPage);
+  const std::string noAudio = oggPage({header}, 0, 0, FirstPage) + oggPage({comment}, 0, 1, LastPage);
+  for(const std::string &bytes : {onePage, noAudio}) {
+    const std::string path = dir.write("short.spx", bytes);
+    {
+      auto file = openSpeex(path);
+      ASSERT_TRUE(file->isValid());
+      ASSERT_NE(file->tag(), nullptr);
+      EXPECT_EQ(file->tag()->title(), "Last page");
+      ASSERT_NE(file->audioProperties(), nullptr);
+      EXPECT_EQ(file->audioProperties()->sampleRate(), 8000);
+      file->tag()->setTitle("Saved");
+      ASSERT_TRUE(file->save());
+    }
+    auto file = openSpeex(path);
+    EXPECT_EQ(file->tag()->title(), "Saved");
+    EXPECT_EQ(oggPackets(readFile(path)).size(), oggPackets(bytes).size());
+  }
+}
+
+TEST(SpeexSave, StreamWithoutCommentPacketIsNotWritten)
+{
+  TempDir dir;
+  const std::string bytes = oggPage({speexHeader()}, 0, 0, FirstPage | LastPage);
+  const std::string path = dir.write("h.spx", bytes);
+  {
+    auto file = openSpeex(path);
+    ASSERT_TRUE(file->isValid());
+    ASSERT_NE(file->tag(), nullptr);
+    EXPECT_TRUE(file->tag()->isEmpty());
+    ASSERT_NE(file->audioProperties(), nullptr);
+    EXPECT_EQ(file->audioProperties()->sampleRate(), 8000);
+    // The Ogg layer cannot add a packet: saving must not claim success.
+    file->tag()->setTitle("Nowhere to go");
+    EXPECT_FALSE(file->save());
+  }
+  EXPECT_EQ(readFile(path), bytes);
+}
+
+namespace {
+
+// Opens \a path, changes the title and saves: 0 when the file was read-only and
+// save() refused, another value otherwise.
+int saveReadOnly(const std::string &path)
+{
+  SpeexFile file(path.c_str());
+  if(!file.isValid() || !file.tag())
+    return 1;
+  if(!file.readOnly())
+    return 2;
+  file.tag()->setTitle("Changed");
+  return file.save() ? 3 : 0;
+}
+
+} // namespace
+
+TEST(SpeexSave, ReadOnlyFileIsNotWritten)
+{
+  TempDir dir;
+  const std::string bytes = speexStream();
+  const std::string path = dir.write("ro.spx", bytes);
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  if(::access(path.c_str(), W_OK) != 0) {
+    EXPECT_EQ(saveReadOnly(path), 0);
+  }
+  else {
+    // The superuser may write anything: try as an unprivileged user instead.
+    if(::geteuid() != 0)
+      GTEST_SKIP() << "the file stays writable";
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if(child == 0) {
+      if(::setgid(65534) != 0 || ::setuid(65534) != 0)
+        ::_exit(10);
+      ::_exit(saveReadOnly(path));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+  EXPECT_EQ(readFile(path), bytes);
+}
+
+TEST(SpeexSave, RealFilesStillDecodeToTheSameAudio)
+{
+  if(!haveProgram("speexdec") && !haveProgram("ffmpeg"))
+    GTEST_SKIP() << "neither speexdec nor ffmpeg is installed";
+  TempDir dir;
+  for(const RealFile &real : realFiles) {
+    SCOPED_TRACE(real.name);
+    const std::string path = dir.copy(dataPath(std::string("speex/") + real.name), real.name);
+    const std::string before = decode(path, dir.path() + "/before.raw");
+    ASSERT_FALSE(before.empty());
+    {
+      auto file = openSpeex(path);
+      file->tag()->setTitle("Saved title");
+      file->tag()->setArtist("Saved artist");
+      file->tag()->addField("DESCRIPTION", TagLib::String(std::string(5000, 'd')));
+      ASSERT_TRUE(file->save());
+    }
+    {
+      auto file = openSpeex(path);
+      EXPECT_EQ(file->tag()->title(), "Saved title");
+      EXPECT_EQ(file->tag()->artist(), "Saved artist");
+      if(*real.author) {
+        EXPECT_EQ(file->tag()->fieldListMap()["AUTHOR"].front(), real.author);
+      }
+      EXPECT_EQ(file->audioProperties()->length(), real.length);
+      EXPECT_EQ(file->audioProperties()->sampleRate(), real.sampleRate);
+    }
+    EXPECT_EQ(decode(path, dir.path() + "/after.raw"), before);
+    EXPECT_EQ(audioOf(path), audioOf(dataPath(std::string("speex/") + real.name)));
+  }
+}
+
+TEST(SpeexSave, HostSavesThroughFileRef)
+{
+  TempDir dir;
+  const std::string path = dir.copy(dataPath("speex/narrowband.spx"), "host.spx");
+  const HostResult result = exerciseHost(path, true);
+  ASSERT_TRUE(result.opened);
+  EXPECT_TRUE(result.hasTag);
+  EXPECT_TRUE(result.saved);
+  auto file = openSpeex(path);
+  EXPECT_EQ(file->tag()->title(), "Host title");
+  EXPECT_EQ(file->tag()->artist(), "Host artist");
+}
