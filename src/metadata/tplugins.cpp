@@ -3,6 +3,7 @@
 #include "tplugins_internal.h"
 
 #include "aac/aacfiletyperesolver.h"
+#include "rmff/taglib_realmediafiletyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -19,6 +20,7 @@ FileRef::FileTypeResolver *make()
 // FileRef asks the resolver registered last first; this order is part of the
 // library's contract.
 const ResolverEntry resolverTable[] = {
+  {"RealMediaFileTypeResolver", &make<RealMediaFileTypeResolver>},
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},
 };
 
