@@ -282,16 +282,6 @@ TEST_F(RmffFile, TagCopiesAndDuplicate)
     EXPECT_EQ(target.reader(), b->reader());
     EXPECT_EQ(target.title(), "Cont Title");
   }
-  {
-    SCOPED_TRACE("no overwrite onto an empty target: it takes the source's reader");
-    ByteBuilder emptyFile;
-    emptyFile.append(rmf()).append(prop()).append(data());
-    auto e = open(emptyFile, true, "e.rm");
-    RM::Tag target(e->reader(), false);
-    ASSERT_TRUE(target.isEmpty());
-    RM::Tag::duplicate(source, &target, false);
-    EXPECT_EQ(target.reader(), source->reader());
-  }
 }
 
 // ------------------------------------------------------------------ real files
