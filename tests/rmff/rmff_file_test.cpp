@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include <fileref.h>
@@ -307,6 +308,7 @@ const Expected realFiles[] = {
   {"rmff/ac3-id3v1.rm", "ID3 Title", "ID3 Artist", "ID3 Album", "ID3 comment", 2025, 7, 1, 64},
   {"rmff/real144.ra", "Speech Title", "Speech Author", "", "RealAudio 1.0", 0, 0, 0, 8},
   {"rmff/real144-id3v1.ra", "ID3 Title", "Speech Author", "ID3 Album", "RealAudio 1.0", 0, 0, 0, 8},
+  {"rmff/av.rmvb", "Video Title", "Video Author", "", "", 0, 0, 1, 52},
 };
 
 //! One value that ffprobe prints for \a entry (e.g. "stream=duration"), or "" without ffprobe.
@@ -357,7 +359,11 @@ TEST(RmffRealFiles, LengthAndBitrateAgreeWithFfprobe)
     SCOPED_TRACE(e.file);
     const std::string path = dataPath(e.file);
     const double duration = std::stod(ffprobe(path, "format=duration"));
-    const int bitrate = std::stoi(ffprobe(path, "stream=bit_rate"));
+    // The file's average bit rate is the sum of its streams'.
+    int bitrate = 0;
+    std::istringstream streams(ffprobe(path, "stream=bit_rate"));
+    for(std::string line; std::getline(streams, line);)
+      bitrate += std::stoi(line);
     RM::File file(path.c_str());
     EXPECT_EQ(file.audioProperties()->length(), static_cast<int>(std::floor(duration)));
     EXPECT_EQ(file.audioProperties()->bitrate(), bitrate / 1000);

@@ -2,6 +2,10 @@
 # Makes the RealMedia samples with Debian's ffmpeg (its rm muxer writes the
 # title/author/copyright/comment metadata as the content description chunk),
 # then copies with a 128-byte ID3v1 tag appended.
+# Cross-checks: ffprobe -show_entries format=duration:stream=bit_rate FILE
+# (duration and per-stream bit rates from the header chunks), and
+# /usr/bin/python3 -c "from mutagen.id3 import ID3; print(ID3('FILE'))"
+# (reads the appended ID3v1 tags).
 set -e
 cd "$(dirname "$0")"
 
@@ -16,6 +20,13 @@ ffmpeg -v error -y -bitexact -f lavfi -i "sine=frequency=440:sample_rate=8000:du
   -metadata title="Speech Title" -metadata author="Speech Author" \
   -metadata copyright="(c) 2026" -metadata comment="RealAudio 1.0" \
   -f rm real144.ra
+
+# Video and audio: two media properties chunks; the file's bit rate is their sum.
+ffmpeg -v error -y -bitexact -f lavfi -i "testsrc=size=32x32:rate=5:duration=1" \
+  -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=1" \
+  -c:v rv10 -b:v 20k -c:a ac3 -ac 1 -b:a 32k \
+  -metadata title="Video Title" -metadata author="Video Author" \
+  -f rm av.rmvb
 
 # appendid3v1 SOURCE TARGET TITLE ARTIST ALBUM YEAR COMMENT TRACK GENRE
 appendid3v1() {
