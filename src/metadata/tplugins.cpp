@@ -6,6 +6,7 @@
 #include "audible/taglib_audiblefiletyperesolver.h"
 #include "wav/wavfiletyperesolver.h"
 #include "speex/taglib_speexfiletyperesolver.h"
+#include "rmff/taglib_realmediafiletyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -22,6 +23,7 @@ FileRef::FileTypeResolver *make()
 // FileRef asks the resolver registered last first; this order is part of the
 // library's contract.
 const ResolverEntry resolverTable[] = {
+  {"RealMediaFileTypeResolver", &make<RealMediaFileTypeResolver>},
   {"AudibleFileTypeResolver", &make<AudibleFileTypeResolver>},
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},
   {"SpeexFileTypeResolver", &make<SpeexFileTypeResolver>},

@@ -1,0 +1,140 @@
+#ifndef BRENVO_TAGLIB_REALMEDIAFILE_H
+#define BRENVO_TAGLIB_REALMEDIAFILE_H
+
+#include <memory>
+
+#include <audioproperties.h>
+#include <tag.h>
+#include <tfile.h>
+
+#include "brenvo_export.h"
+
+namespace TagLib {
+namespace ID3v1 {
+class Tag;
+}
+
+namespace RealMedia {
+inline namespace BRENVO_NS {
+
+class RealMediaFF;
+
+/*!
+ * Holds the ID3v1 tag in the last 128 bytes of a RealMedia file, read through
+ * TagLib's own file access on the same path. Never written.
+ */
+class RMFFile : public TagLib::File
+{
+public:
+  explicit RMFFile(const char *filename);
+  ~RMFFile() override;
+  RMFFile(const RMFFile &) = delete;
+  RMFFile &operator=(const RMFFile &) = delete;
+
+  //! The ID3v1 tag (empty when the file has none); null when TagLib cannot open the file.
+  TagLib::Tag *tag() const override;
+  AudioProperties *audioProperties() const override;
+  bool save() override;
+
+private:
+  std::unique_ptr<ID3v1::Tag> m_id3tag;
+};
+
+/*!
+ * The tag of a RealMedia file: read only, its fields those of the chunk
+ * reader. Unless made with the copy flag, it borrows its reader.
+ */
+class Tag : public TagLib::Tag
+{
+public:
+  Tag(RealMediaFF *rmff, bool copy = false);
+  ~Tag() override;
+  Tag(const Tag &) = delete;
+  Tag &operator=(const Tag &) = delete;
+
+  String title() const override;
+  String artist() const override;
+  String album() const override;
+  String comment() const override;
+  String genre() const override;
+  unsigned int year() const override;
+  unsigned int track() const override;
+
+  // A RealMedia tag is never written: the setters change nothing.
+  void setTitle(const String &s) override;
+  void setArtist(const String &s) override;
+  void setAlbum(const String &s) override;
+  void setComment(const String &s) override;
+  void setGenre(const String &s) override;
+  void setYear(unsigned int i) override;
+  void setTrack(unsigned int i) override;
+
+  bool isEmpty() const override;
+
+  /*!
+   * Copies \a source's fields onto \a target through TagLib's duplicate (a
+   * no-op here), then, when \a overwrite is set or \a target is empty, makes
+   * \a target read what \a source reads: a target owning its reader gets its
+   * own copy of the source's reader, any other shares the source's reader.
+   */
+  static void duplicate(const Tag *source, Tag *target, bool overwrite = true);
+
+  //! The reader the fields come from.
+  RealMediaFF *reader() const;
+  //! True when this tag deletes its reader.
+  bool ownsReader() const;
+
+private:
+  class TagPrivate;
+  std::unique_ptr<TagPrivate> d;
+};
+
+//! Length and bit rate of a RealMedia file, from its file properties chunk.
+class Properties : public AudioProperties
+{
+public:
+  explicit Properties(RealMediaFF *rmff);
+  ~Properties() override;
+  Properties(const Properties &) = delete;
+  Properties &operator=(const Properties &) = delete;
+
+  int length() const override;      //!< seconds
+  int bitrate() const override;     //!< kbit/s
+  int sampleRate() const override;  //!< always 0: not in the header chunks read
+  int channels() const override;    //!< always 0
+
+private:
+  RealMediaFF *m_rmff;
+};
+
+/*!
+ * A RealMedia file (.ra, .rv, .rm, .rmj, .rmvb): tag and properties read
+ * only; save() writes nothing.
+ */
+class File : public TagLib::File
+{
+public:
+  File(const char *file, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  ~File() override;
+  File(const File &) = delete;
+  File &operator=(const File &) = delete;
+
+  TagLib::Tag *tag() const override;
+  AudioProperties *audioProperties() const override;
+  bool save() override;
+  virtual RealMedia::Tag *RealMediaTag() const;
+
+  //! The chunk reader, with every record it read.
+  RealMediaFF *reader() const;
+
+private:
+  class FilePrivate;
+  std::unique_ptr<FilePrivate> d;
+};
+
+} // namespace BRENVO_NS
+} // namespace RealMedia
+} // namespace TagLib
+
+#endif
