@@ -14,7 +14,7 @@ for ext in m4a m4b m4p mp4 m4v mp4v wma asf ra rv rm rmj rmvb aa aac wv spx tta 
   find fuzz/seeds -type f -iname "*.$ext" -exec cp {} "$corpus"/ \;
   log=$work/$ext.log
   if ! BRENVO_FUZZ_EXT=".$ext" "$fuzzer" "$corpus" -max_total_time="$seconds" \
-       -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=256 -max_len=262144 \
+       -timeout=5 -close_fd_mask=2 -rss_limit_mb=2048 -malloc_limit_mb=256 -max_len=262144 \
        -artifact_prefix="$work/crash-$ext-" >"$log" 2>&1; then
     tail -n 60 "$log"
     echo "fuzz: .$ext FAILED"

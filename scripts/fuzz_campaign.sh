@@ -16,7 +16,7 @@ set +e
 # shellcheck disable=SC2086
 BRENVO_FUZZ_EXT="$ext" ASAN_OPTIONS=detect_leaks=1 "$build/fuzz/brenvo_fuzz" "$corpus" $dict \
   -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 -malloc_limit_mb=64 -max_len=65536 \
-  -print_final_stats=1 -artifact_prefix="$work/artifacts/$format-" >"$log" 2>&1
+  -print_final_stats=1 -close_fd_mask=2 -artifact_prefix="$work/artifacts/$format-" >"$log" 2>&1
 status=$?
 set -e
 runs=$(grep -o 'Done [0-9]* runs' "$log" | grep -o '[0-9]*' || echo "?")
