@@ -3,6 +3,7 @@
 #include "tplugins_internal.h"
 
 #include "aac/aacfiletyperesolver.h"
+#include "asf/taglib_asffiletyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -19,6 +20,7 @@ FileRef::FileTypeResolver *make()
 // FileRef asks the resolver registered last first; this order is part of the
 // library's contract.
 const ResolverEntry resolverTable[] = {
+  {"ASFFileTypeResolver", &make<ASFFileTypeResolver>},
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},
 };
 
