@@ -322,3 +322,48 @@ TEST(AsfRead, RecordsThatDoNotFitAreDropped)
   EXPECT_TRUE(f->tag()->attributeListMap().contains("A"));
   EXPECT_FALSE(f->tag()->attributeListMap().contains("B"));
 }
+
+// Random damage to a real header: never a crash, always a tag, and a save that
+// succeeds leaves everything after the declared header as it was.
+TEST(AsfRead, DamagedHeadersNeverSpillOverTheHeader)
+{
+  TempDir dir;
+  const std::string original = brenvo_test::readFile(brenvo_test::dataPath("asf/ffmpeg-tags.wma"));
+  const std::size_t headerSize = static_cast<std::size_t>(le(original, 16, 8));
+  std::uint32_t state = 12345;
+  const auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return state >> 8;
+  };
+  int saved = 0;
+  for(int round = 0; round < 300; ++round) {
+    std::string bytes = original;
+    const int changes = 1 + static_cast<int>(next() % 4);
+    for(int i = 0; i < changes; ++i) {
+      const std::size_t pos = next() % headerSize;
+      const unsigned char values[] = {0x00, 0xFF, 0x18, 0x7F, static_cast<unsigned char>(next())};
+      bytes[pos] = static_cast<char>(values[next() % 5]);
+    }
+    const std::string path = dir.write("m.wma", bytes);
+    bool ok = false;
+    {
+      TagLib::ASF::File f(path.c_str());
+      if(!f.isValid())
+        continue;
+      ASSERT_NE(f.tag(), nullptr);
+      f.tag()->setTitle("damaged");
+      ok = f.save();
+    }
+    if(!ok) {
+      EXPECT_TRUE(brenvo_test::readFile(path) == bytes) << "round " << round;
+      continue;
+    }
+    ++saved;
+    const std::string after = brenvo_test::readFile(path);
+    const std::size_t declared = static_cast<std::size_t>(le(bytes, 16, 8));
+    EXPECT_TRUE(after.substr(static_cast<std::size_t>(le(after, 16, 8))) == bytes.substr(declared)) << "round " << round;
+    EXPECT_EQ(open(path)->tag()->title(), "damaged");
+  }
+  RecordProperty("saved", saved);
+  EXPECT_GT(saved, 0);
+}

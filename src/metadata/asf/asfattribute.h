@@ -27,8 +27,9 @@ class File;
 class Attribute
 {
 public:
-  //! The value type code as stored in the file.
-  enum AttributeType {
+  //! The value type code as stored in the file. Files may hold codes beyond
+  //! these; the fixed underlying type keeps them representable.
+  enum AttributeType : int {
     Unicode = 0,
     Bytes = 1,
     Bool = 2,

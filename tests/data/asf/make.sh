@@ -17,14 +17,15 @@ ffmpeg -v error -y -f lavfi -i "$sine" -ac 1 -c:a wmav2 -b:a 32k \
 ffmpeg -v error -y -f lavfi -i "$sine" -ac 2 -c:a wmav2 -b:a 48k \
   -map_metadata -1 -fflags +bitexact untagged.asf
 
-cp untagged.asf mutagen-tags.wma
-/usr/bin/python3 - <<'PY'
-import random, struct
+# tag FILE [picture]: writes the typed attributes, and the picture when asked.
+tag() {
+/usr/bin/python3 - "$@" <<'PY'
+import random, struct, sys
 from mutagen.asf import (ASF, ASFUnicodeAttribute, ASFDWordAttribute,
                          ASFQWordAttribute, ASFWordAttribute, ASFBoolAttribute,
                          ASFByteArrayAttribute, ASFGUIDAttribute)
 
-f = ASF("mutagen-tags.wma")
+f = ASF(sys.argv[1])
 f["Title"] = "Mutagen Title"
 f["Author"] = "Mutagen Artist"
 f["WM/AlbumTitle"] = "Mutagen Album"
@@ -37,11 +38,29 @@ f["Brenvo/Bytes"] = [ASFByteArrayAttribute(b"\x00\x01\x02\xff")]
 f["Brenvo/Guid"] = [ASFGUIDAttribute(bytes(range(16)))]
 f["Brenvo/Streamed"] = [ASFUnicodeAttribute("on stream 1", stream=1)]
 f["Brenvo/Language"] = [ASFUnicodeAttribute("in language 1", language=1)]
-rng = random.Random(7)
-image = bytes(rng.getrandbits(8) for _ in range(70000))
-mime = "image/jpeg\0".encode("utf-16-le")
-description = "Cover\0".encode("utf-16-le")
-picture = struct.pack("<BI", 3, len(image)) + mime + description + image
-f["WM/Picture"] = [ASFByteArrayAttribute(picture)]
+if len(sys.argv) > 2:
+    rng = random.Random(7)
+    image = bytes(rng.getrandbits(8) for _ in range(70000))
+    mime = "image/jpeg\0".encode("utf-16-le")
+    description = "Cover\0".encode("utf-16-le")
+    picture = struct.pack("<BI", 3, len(image)) + mime + description + image
+    f["WM/Picture"] = [ASFByteArrayAttribute(picture)]
 f.save()
 PY
+}
+cp untagged.asf mutagen-tags.wma
+tag mutagen-tags.wma picture
+
+# Fuzz seeds: the headers of the samples plus the start of their data object.
+seeds=../../../fuzz/seeds/asf
+mkdir -p "$seeds"
+cp untagged.asf "$seeds/mutagen-head.wma"
+tag "$seeds/mutagen-head.wma"
+for pair in ffmpeg-tags.wma:ffmpeg-head.wma untagged.asf:untagged-head.asf "$seeds/mutagen-head.wma":mutagen-head.wma; do
+  /usr/bin/python3 - "${pair%%:*}" "$seeds/${pair##*:}" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+size = struct.unpack("<Q", data[16:24])[0]
+open(sys.argv[2], "wb").write(data[:size + 100])
+PY
+done
