@@ -18,23 +18,6 @@ std::string str(const ByteVector &v)
 
 } // namespace
 
-TEST(AsfAttribute, ConstructorsSetTypeAndValue)
-{
-  EXPECT_EQ(Attribute().type(), Attribute::Unicode);
-  EXPECT_TRUE(Attribute().toString().isEmpty());
-  EXPECT_EQ(Attribute(String("x")).type(), Attribute::Unicode);
-  EXPECT_EQ(Attribute(String("x")).toString(), "x");
-  EXPECT_EQ(Attribute(ByteVector("ab", 2)).type(), Attribute::Bytes);
-  EXPECT_EQ(Attribute(ByteVector("ab", 2)).toByteVector(), ByteVector("ab", 2));
-  EXPECT_EQ(Attribute(5u).type(), Attribute::DWord);
-  EXPECT_EQ(Attribute(5ull).type(), Attribute::QWord);
-  EXPECT_EQ(Attribute(static_cast<unsigned short>(5)).type(), Attribute::Word);
-  EXPECT_EQ(Attribute(true).type(), Attribute::Bool);
-  const Attribute fresh(String("x"));
-  EXPECT_EQ(fresh.stream(), 0);
-  EXPECT_EQ(fresh.language(), 0);
-}
-
 TEST(AsfAttribute, NumericViewsAreDefinedForEveryType)
 {
   // Non-numeric types read as zero in every view.

@@ -84,6 +84,14 @@ TEST(AsfRead, ContentDescriptionTexts)
   EXPECT_EQ(f->tag()->copyright(), "");
   EXPECT_EQ(f->tag()->comment(), "x");
   EXPECT_EQ(f->tag()->rating(), "");
+
+  // A text overrunning the object ends the texts; those before it stay.
+  const std::string overrun = le16s(4) + le16s(200) + le16s(0) + le16s(4) + le16s(0) + utf16("t") + utf16("x");
+  f = open(dir.write("b.wma", file({object(contentDescriptionGuid(), overrun), fileProperties(30000000, 0)})));
+  EXPECT_EQ(f->tag()->title(), "t");
+  EXPECT_EQ(f->tag()->artist(), "");
+  EXPECT_EQ(f->tag()->comment(), "");
+  EXPECT_EQ(f->audioProperties()->length(), 3);
 }
 
 TEST(AsfRead, EveryTypeInEveryKind)

@@ -7,23 +7,6 @@ using TagLib::String;
 using TagLib::ASF::Attribute;
 using TagLib::ASF::Tag;
 
-TEST(AsfTag, TextsAreStoredAsGiven)
-{
-  Tag tag;
-  EXPECT_TRUE(tag.isEmpty());
-  tag.setTitle("T");
-  tag.setArtist("A");
-  tag.setComment("C");
-  tag.setCopyright("(c)");
-  tag.setRating("R");
-  EXPECT_EQ(tag.title(), "T");
-  EXPECT_EQ(tag.artist(), "A");
-  EXPECT_EQ(tag.comment(), "C");
-  EXPECT_EQ(tag.copyright(), "(c)");
-  EXPECT_EQ(tag.rating(), "R");
-  EXPECT_TRUE(tag.attributeListMap().isEmpty());
-}
-
 TEST(AsfTag, IsEmptyCountsEveryField)
 {
   {

@@ -164,12 +164,16 @@ public:
     int lengths[5];
     for(int &length : lengths)
       length = file->readWORD();
+    // Texts after one that overruns the object would be read out of place.
+    String texts[5];
+    for(int i = 0; i < 5 && !file->readFailed(); ++i)
+      texts[i] = file->readString(lengths[i]);
     Tag *tag = file->d->tag.get();
-    tag->setTitle(file->readString(lengths[0]));
-    tag->setArtist(file->readString(lengths[1]));
-    tag->setCopyright(file->readString(lengths[2]));
-    tag->setComment(file->readString(lengths[3]));
-    tag->setRating(file->readString(lengths[4]));
+    tag->setTitle(texts[0]);
+    tag->setArtist(texts[1]);
+    tag->setCopyright(texts[2]);
+    tag->setComment(texts[3]);
+    tag->setRating(texts[4]);
   }
 
   ByteVector render(File *file) override
