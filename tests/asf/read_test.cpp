@@ -179,6 +179,15 @@ TEST(AsfRead, UnknownTypeKeepsItsValueAndTheNextRecord)
   EXPECT_EQ(firstOf(*f, "After").toString(), "ok");
   EXPECT_EQ(static_cast<int>(firstOf(*f, "Odd").type()), 9);
   EXPECT_EQ(firstOf(*f, "Odd").toByteVector(), ByteVector("abcd", 4));
+
+  // Saving writes the value back under its own type code.
+  ASSERT_TRUE(f->save());
+  f.reset();
+  const std::string bytes = brenvo_test::readFile(dir.path() + "/a.wma");
+  EXPECT_NE(bytes.find(record0("Odd", 9, "abcd")), std::string::npos);
+  f = open(dir.path() + "/a.wma");
+  EXPECT_EQ(firstOf(*f, "Odd").toByteVector(), ByteVector("abcd", 4));
+  EXPECT_EQ(firstOf(*f, "After").toString(), "ok");
 }
 
 TEST(AsfRead, MetadataOutsideTheHeaderExtensionIsNotRead)
