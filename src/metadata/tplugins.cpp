@@ -7,6 +7,7 @@
 #include "wav/wavfiletyperesolver.h"
 #include "speex/taglib_speexfiletyperesolver.h"
 #include "rmff/taglib_realmediafiletyperesolver.h"
+#include "asf/taglib_asffiletyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -23,6 +24,7 @@ FileRef::FileTypeResolver *make()
 // FileRef asks the resolver registered last first; this order is part of the
 // library's contract.
 const ResolverEntry resolverTable[] = {
+  {"ASFFileTypeResolver", &make<ASFFileTypeResolver>},
   {"RealMediaFileTypeResolver", &make<RealMediaFileTypeResolver>},
   {"AudibleFileTypeResolver", &make<AudibleFileTypeResolver>},
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},

@@ -1,0 +1,101 @@
+#ifndef BRENVO_ASFFILE_H
+#define BRENVO_ASFFILE_H
+
+#include <memory>
+
+#include <tbytevector.h>
+#include <tfile.h>
+#include <tstring.h>
+
+#include "asfproperties.h"
+#include "asftag.h"
+#include "brenvo_export.h"
+
+namespace TagLib {
+namespace ASF {
+inline namespace BRENVO_NS {
+
+/*!
+ * An ASF (Windows Media) file. The header object at the start of the file is
+ * read into a list of header objects; the metadata objects fill the tag, the
+ * file and stream properties objects fill the audio properties, and all other
+ * objects are kept as raw bytes so that save() can write back a complete
+ * header in which only the metadata objects were rebuilt.
+ *
+ * A file that does not start with the header object is invalid and has no
+ * tag and no properties.
+ */
+class File : public TagLib::File
+{
+public:
+  /*!
+   * Opens \a fileName and reads its header. The two further arguments exist
+   * for the resolver interface; properties are always read.
+   */
+  File(FileName fileName, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  ~File() override;
+  File(const File &) = delete;
+  File &operator=(const File &) = delete;
+
+  //! The tag; null when the file is not an ASF file.
+  Tag *tag() const override;
+  //! The audio properties; null when the file is not an ASF file.
+  Properties *audioProperties() const override;
+
+  /*!
+   * Rebuilds the header object from the parsed objects and the tag and
+   * replaces the header on disk with it; everything after the header is left
+   * as it is. Returns false, writing nothing, when the file is read-only, is
+   * not an ASF file, has a header whose structure could not be fully read,
+   * or holds a text or attribute name too long for any record.
+   */
+  bool save() override;
+
+  // Little-endian readers at the current position. They never read past the
+  // end of the object being parsed (or of the file); a read that does not fit
+  // reads nothing, returns 0 or an empty value and records the failure.
+  int readBYTE();
+  int readWORD();
+  unsigned int readDWORD();
+  long long readQWORD();
+  //! \a length bytes of UTF-16LE text, without its trailing zero code units.
+  String readString(int length);
+
+  /*!
+   * \a str as UTF-16LE plus a two-byte zero terminator, preceded by a WORD
+   * holding that byte length when \a includeLength is true.
+   */
+  static ByteVector renderString(const String &str, bool includeLength = false);
+
+  class BaseObject;
+  class UnknownObject;
+  class FilePropertiesObject;
+  class StreamPropertiesObject;
+  class ContentDescriptionObject;
+  class AttributeListObject;
+  class ExtendedContentDescriptionObject;
+  class MetadataObject;
+  class MetadataLibraryObject;
+  class HeaderExtensionObject;
+
+private:
+  friend class Attribute;
+
+  void read(bool readProperties, AudioProperties::ReadStyle propertiesStyle);
+
+  //! Exactly \a length bytes, or none (and a recorded failure) when fewer remain.
+  ByteVector readBytes(unsigned long long length);
+  //! Bytes left before the end of the object being parsed.
+  unsigned long long bytesLeft() const;
+  bool readFailed() const;
+
+  class FilePrivate;
+  std::unique_ptr<FilePrivate> d;
+};
+
+} // namespace BRENVO_NS
+} // namespace ASF
+} // namespace TagLib
+
+#endif

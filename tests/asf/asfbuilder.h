@@ -1,0 +1,102 @@
+#ifndef BRENVO_TEST_ASFBUILDER_H
+#define BRENVO_TEST_ASFBUILDER_H
+
+// Builds ASF headers in code and takes written ones apart again, written
+// from the format's layout independently of the library's own parser.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bytebuilder.h"
+
+namespace asf_test {
+
+using brenvo_test::ByteBuilder;
+
+// Object GUIDs in file byte order.
+std::string headerGuid();
+std::string filePropertiesGuid();
+std::string streamPropertiesGuid();
+std::string contentDescriptionGuid();
+std::string extendedContentDescriptionGuid();
+std::string headerExtensionGuid();
+std::string metadataGuid();
+std::string metadataLibraryGuid();
+std::string dataGuid();
+std::string audioMediaGuid();
+std::string videoMediaGuid();
+//! A GUID no reader knows, made from \a seed.
+std::string unknownGuid(int seed);
+
+//! UTF-16LE of an ASCII text, with one zero code unit when \a terminated.
+std::string utf16(const std::string &ascii, bool terminated = true);
+
+//! GUID + QWORD size + body.
+std::string object(const std::string &guid, const std::string &body);
+
+//! The header object around \a objects, with their count (or \a countOverride when not negative).
+std::string header(const std::vector<std::string> &objects, long countOverride = -1);
+
+//! A file: header + a data object standing for the audio.
+std::string file(const std::vector<std::string> &objects);
+//! The bytes that file() appends after the header.
+std::string audioTail();
+
+std::string fileProperties(std::int64_t playDuration100ns = 0, std::int64_t prerollMs = 0);
+std::string streamProperties(const std::string &streamType, int channels, std::uint32_t sampleRate,
+                             std::uint32_t bytesPerSecond);
+std::string contentDescription(const std::string &title, const std::string &author = "",
+                               const std::string &copyright = "", const std::string &description = "",
+                               const std::string &rating = "");
+
+//! One extended content description record; \a value as it is stored.
+std::string record0(const std::string &name, int type, const std::string &value);
+//! One metadata (kind 1) or metadata library (kind 2) record.
+std::string record12(int first, int stream, const std::string &name, int type, const std::string &value);
+//! An attribute-list object body: WORD count + records.
+std::string attributeList(const std::vector<std::string> &records);
+
+std::string extendedContentDescription(const std::vector<std::string> &records);
+std::string metadata(const std::vector<std::string> &records);
+std::string metadataLibrary(const std::vector<std::string> &records);
+//! Nested objects in a header extension; the data length is theirs unless overridden.
+std::string headerExtension(const std::vector<std::string> &nested, long dataSizeOverride = -1);
+
+//! An object as found in a written header.
+struct Object
+{
+  std::string guid;
+  std::string body;
+};
+
+//! The header of \a fileBytes: its declared size, declared count and objects.
+struct Header
+{
+  std::uint64_t size = 0;
+  std::uint32_t count = 0;
+  std::vector<Object> objects;
+};
+Header parseHeader(const std::string &fileBytes);
+//! The nested objects of a header extension body.
+std::vector<Object> nestedObjects(const std::string &headerExtensionBody);
+
+//! A parsed attribute record of any kind.
+struct Record
+{
+  int first = 0;  // language index (kind 2) or reserved (kind 1); 0 for kind 0
+  int stream = 0;
+  std::string name;  // UTF-16LE as stored, terminator included
+  int type = 0;
+  std::string value;
+};
+std::vector<Record> parseRecords(const std::string &listBody, int kind);
+
+//! The first object with \a guid, or null.
+const Object *find(const std::vector<Object> &objects, const std::string &guid);
+
+std::uint64_t le(const std::string &bytes, std::size_t offset, int width);
+
+} // namespace asf_test
+
+#endif

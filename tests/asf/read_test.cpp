@@ -1,0 +1,386 @@
+// Reading headers built in code: objects, records, properties and hostile input.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <fileref.h>
+
+#include "asf/asffile.h"
+#include "asf/taglib_asffiletyperesolver.h"
+#include "asfbuilder.h"
+#include "testfiles.h"
+
+using TagLib::ByteVector;
+using TagLib::String;
+using TagLib::ASF::Attribute;
+using namespace asf_test;
+using brenvo_test::TempDir;
+
+namespace {
+
+std::unique_ptr<TagLib::ASF::File> open(const std::string &path)
+{
+  return std::make_unique<TagLib::ASF::File>(path.c_str());
+}
+
+const Attribute &firstOf(TagLib::ASF::File &f, const char *name)
+{
+  static const Attribute none;
+  auto &map = f.tag()->attributeListMap();
+  if(!map.contains(name) || map[name].isEmpty()) {
+    ADD_FAILURE() << "no attribute " << name;
+    return none;
+  }
+  return map[name].front();
+}
+
+std::string le16s(unsigned v) { return brenvo_test::ByteBuilder().le16(static_cast<std::uint16_t>(v)).str(); }
+std::string le32s(unsigned v) { return brenvo_test::ByteBuilder().le32(v).str(); }
+std::string le64s(unsigned long long v) { return brenvo_test::ByteBuilder().le64(v).str(); }
+
+} // namespace
+
+TEST(AsfRead, ResolverTakesOnlyAsfFiles)
+{
+  TempDir dir;
+  TagLib::ASFFileTypeResolver resolver;
+  const auto style = TagLib::AudioProperties::Average;
+  const std::string asf = file({contentDescription("x")});
+
+  std::unique_ptr<TagLib::File> upper(resolver.createFile(dir.write("A.WMA", asf).c_str(), true, style));
+  ASSERT_NE(upper, nullptr);
+  EXPECT_NE(upper->tag(), nullptr);
+  std::unique_ptr<TagLib::File> other(resolver.createFile(dir.write("a.asf", asf).c_str(), true, style));
+  EXPECT_NE(other, nullptr);
+  EXPECT_EQ(resolver.createFile(dir.write("a.mp3", asf).c_str(), true, style), nullptr);
+  EXPECT_EQ(resolver.createFile((dir.path() + "/missing.wma").c_str(), true, style), nullptr);
+
+  // A file without the header GUID is invalid and refused.
+  std::string notAsf = asf;
+  notAsf[0] = 'X';
+  const std::string path = dir.write("fake.wma", notAsf);
+  EXPECT_EQ(resolver.createFile(path.c_str(), true, style), nullptr);
+  EXPECT_EQ(resolver.createFile(dir.write("empty.wma", "").c_str(), true, style), nullptr);
+
+  TagLib::ASF::File direct(path.c_str());
+  EXPECT_FALSE(direct.isValid());
+  EXPECT_EQ(direct.tag(), nullptr);
+  EXPECT_EQ(direct.audioProperties(), nullptr);
+  EXPECT_FALSE(direct.save());
+  EXPECT_TRUE(brenvo_test::readFile(path) == notAsf);
+}
+
+TEST(AsfRead, ContentDescriptionTexts)
+{
+  TempDir dir;
+  // Title "abc" with two zero code units, artist "ab" with one, comment "x"
+  // with its terminator, the other lengths 0.
+  const std::string body = le16s(10) + le16s(6) + le16s(0) + le16s(4) + le16s(0) +
+                           utf16("abc", false) + std::string(4, '\0') + utf16("ab") + utf16("x");
+  auto f = open(dir.write("a.wma", file({object(contentDescriptionGuid(), body)})));
+  ASSERT_TRUE(f->isValid());
+  EXPECT_EQ(f->tag()->title(), "abc");
+  EXPECT_EQ(f->tag()->artist(), "ab");
+  EXPECT_EQ(f->tag()->copyright(), "");
+  EXPECT_EQ(f->tag()->comment(), "x");
+  EXPECT_EQ(f->tag()->rating(), "");
+
+  // A text overrunning the object ends the texts; those before it stay.
+  const std::string overrun = le16s(4) + le16s(200) + le16s(0) + le16s(4) + le16s(0) + utf16("t") + utf16("x");
+  f = open(dir.write("b.wma", file({object(contentDescriptionGuid(), overrun), fileProperties(30000000, 0)})));
+  EXPECT_EQ(f->tag()->title(), "t");
+  EXPECT_EQ(f->tag()->artist(), "");
+  EXPECT_EQ(f->tag()->comment(), "");
+  EXPECT_EQ(f->audioProperties()->length(), 3);
+}
+
+TEST(AsfRead, EveryTypeInEveryKind)
+{
+  TempDir dir;
+  const std::string dword = le32s(0x01020304);
+  const std::string qword = le64s(0x0102030405060708ull);
+  const std::string guid = unknownGuid(3);
+  const std::string ext = extendedContentDescription({
+    record0("U", 0, utf16("text") + std::string(2, '\0')),  // extra zero unit goes too
+    record0("Y", 1, std::string("\x00\x01\x02", 3)),
+    record0("B", 2, le32s(1)),
+    record0("B2", 2, le32s(2)),  // only 1 is true
+    record0("D", 3, dword),
+    record0("Q", 4, qword),
+    record0("W", 5, le16s(0x0102)),
+    record0("G", 6, guid)});
+  const std::string meta = metadata({
+    record12(9, 1, "mU", 0, utf16("m")),  // the first WORD is reserved here
+    record12(0, 2, "mB", 2, le16s(1)),
+    record12(0, 3, "mD", 3, dword),
+    record12(0, 4, "mQ", 4, qword),
+    record12(0, 5, "mW", 5, le16s(7)),
+    record12(0, 6, "mY", 1, "zz")});
+  const std::string library = metadataLibrary({
+    record12(4, 1, "lU", 0, utf16("l")),
+    record12(3, 0, "lB", 2, le16s(1)),
+    record12(2, 0, "lG", 6, guid),
+    record12(1, 7, "lQ", 4, qword)});
+  auto f = open(dir.write("a.wma", file({ext, headerExtension({meta, library})})));
+  ASSERT_TRUE(f->isValid());
+
+  EXPECT_EQ(firstOf(*f, "U").toString(), "text");
+  EXPECT_EQ(firstOf(*f, "Y").type(), Attribute::Bytes);
+  EXPECT_EQ(firstOf(*f, "Y").toByteVector(), ByteVector("\x00\x01\x02", 3));
+  EXPECT_TRUE(firstOf(*f, "B").toBool());
+  EXPECT_EQ(firstOf(*f, "B2").type(), Attribute::Bool);
+  EXPECT_FALSE(firstOf(*f, "B2").toBool());
+  EXPECT_EQ(firstOf(*f, "D").toUInt(), 0x01020304u);
+  EXPECT_EQ(firstOf(*f, "Q").toULongLong(), 0x0102030405060708ull);
+  EXPECT_EQ(firstOf(*f, "W").toUShort(), 0x0102u);
+  EXPECT_EQ(firstOf(*f, "G").type(), Attribute::Guid);
+  EXPECT_EQ(firstOf(*f, "G").toByteVector(), ByteVector(guid.data(), 16));
+  EXPECT_EQ(firstOf(*f, "U").stream(), 0);
+
+  EXPECT_EQ(firstOf(*f, "mU").toString(), "m");
+  EXPECT_EQ(firstOf(*f, "mU").stream(), 1);
+  EXPECT_EQ(firstOf(*f, "mU").language(), 0);
+  EXPECT_TRUE(firstOf(*f, "mB").toBool());
+  EXPECT_EQ(firstOf(*f, "mD").toUInt(), 0x01020304u);
+  EXPECT_EQ(firstOf(*f, "mQ").toULongLong(), 0x0102030405060708ull);
+  EXPECT_EQ(firstOf(*f, "mW").toUShort(), 7u);
+  EXPECT_EQ(firstOf(*f, "mY").toByteVector(), ByteVector("zz", 2));
+  EXPECT_EQ(firstOf(*f, "mY").stream(), 6);
+
+  EXPECT_EQ(firstOf(*f, "lU").language(), 4);
+  EXPECT_EQ(firstOf(*f, "lU").stream(), 1);
+  EXPECT_TRUE(firstOf(*f, "lB").toBool());
+  EXPECT_EQ(firstOf(*f, "lB").language(), 3);
+  EXPECT_EQ(firstOf(*f, "lG").type(), Attribute::Guid);
+  EXPECT_EQ(firstOf(*f, "lQ").toULongLong(), 0x0102030405060708ull);
+  EXPECT_EQ(firstOf(*f, "lQ").stream(), 7);
+}
+
+TEST(AsfRead, RepeatedNamesAccumulateInFileOrder)
+{
+  TempDir dir;
+  auto f = open(dir.write("a.wma", file({
+    extendedContentDescription({record0("N", 0, utf16("1")), record0("N", 0, utf16("2"))}),
+    headerExtension({metadataLibrary({record12(0, 0, "N", 0, utf16("4"))}),
+                     metadata({record12(0, 1, "N", 0, utf16("3"))})})})));
+  const auto &list = f->tag()->attributeListMap()["N"];
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[0].toString(), "1");
+  EXPECT_EQ(list[1].toString(), "2");
+  EXPECT_EQ(list[2].toString(), "4");
+  EXPECT_EQ(list[3].toString(), "3");
+}
+
+TEST(AsfRead, UnknownTypeKeepsItsValueAndTheNextRecord)
+{
+  TempDir dir;
+  auto f = open(dir.write("a.wma", file({extendedContentDescription({
+    record0("Odd", 9, "abcd"), record0("After", 0, utf16("ok"))})})));
+  EXPECT_EQ(firstOf(*f, "After").toString(), "ok");
+  EXPECT_EQ(static_cast<int>(firstOf(*f, "Odd").type()), 9);
+  EXPECT_EQ(firstOf(*f, "Odd").toByteVector(), ByteVector("abcd", 4));
+
+  // Saving writes the value back under its own type code.
+  ASSERT_TRUE(f->save());
+  f.reset();
+  const std::string bytes = brenvo_test::readFile(dir.path() + "/a.wma");
+  EXPECT_NE(bytes.find(record0("Odd", 9, "abcd")), std::string::npos);
+  f = open(dir.path() + "/a.wma");
+  EXPECT_EQ(firstOf(*f, "Odd").toByteVector(), ByteVector("abcd", 4));
+  EXPECT_EQ(firstOf(*f, "After").toString(), "ok");
+}
+
+TEST(AsfRead, MetadataOutsideTheHeaderExtensionIsNotRead)
+{
+  TempDir dir;
+  auto f = open(dir.write("a.wma", file({metadata({record12(0, 1, "N", 0, utf16("x"))})})));
+  EXPECT_TRUE(f->tag()->attributeListMap().isEmpty());
+}
+
+TEST(AsfRead, LongLengthsAreUnsigned)
+{
+  TempDir dir;
+  // 0x8002 bytes: a length that is negative as a signed 16-bit number.
+  std::string title;
+  for(int i = 0; i < 0x8002 / 2; ++i)
+    title += utf16("z", false);
+  const std::string body = le16s(0x8002) + le16s(0) + le16s(0) + le16s(0) + le16s(0) + title;
+  auto f = open(dir.write("a.wma", file({object(contentDescriptionGuid(), body)})));
+  EXPECT_EQ(f->tag()->title().size(), 0x8002u / 2);
+}
+
+TEST(AsfRead, AudioProperties)
+{
+  TempDir dir;
+  struct Case
+  {
+    long long duration;
+    long long preroll;
+    int length;
+  };
+  for(const Case c : {Case{2300000000ll, 3000, 227}, Case{35000000ll, 3100, 0}, Case{10000000ll, 5000, 0}}) {
+    auto f = open(dir.write("p.wma", file({fileProperties(c.duration, c.preroll)})));
+    EXPECT_EQ(f->audioProperties()->length(), c.length) << c.duration << " " << c.preroll;
+  }
+
+  auto f = open(dir.write("s.wma", file({streamProperties(audioMediaGuid(), 2, 44100, 16000)})));
+  EXPECT_EQ(f->audioProperties()->channels(), 2);
+  EXPECT_EQ(f->audioProperties()->sampleRate(), 44100);
+  EXPECT_EQ(f->audioProperties()->bitrate(), 128);
+  f = open(dir.write("s.wma", file({streamProperties(audioMediaGuid(), 1, 8000, 20050)})));
+  EXPECT_EQ(f->audioProperties()->bitrate(), 160);
+
+  // Only audio streams count; the last one decides.
+  f = open(dir.write("s.wma", file({streamProperties(audioMediaGuid(), 1, 8000, 1000),
+                                     streamProperties(audioMediaGuid(), 2, 22050, 4000),
+                                     streamProperties(videoMediaGuid(), 6, 90000, 900000)})));
+  EXPECT_EQ(f->audioProperties()->channels(), 2);
+  EXPECT_EQ(f->audioProperties()->sampleRate(), 22050);
+  EXPECT_EQ(f->audioProperties()->bitrate(), 32);
+  f = open(dir.write("s.wma", file({streamProperties(videoMediaGuid(), 6, 90000, 900000)})));
+  EXPECT_EQ(f->audioProperties()->channels(), 0);
+  EXPECT_EQ(f->audioProperties()->bitrate(), 0);
+}
+
+TEST(AsfRead, EmptyHeader)
+{
+  TempDir dir;
+  auto f = open(dir.write("a.wma", file({})));
+  ASSERT_TRUE(f->isValid());
+  EXPECT_TRUE(f->tag()->isEmpty());
+  EXPECT_EQ(f->audioProperties()->length(), 0);
+  EXPECT_EQ(f->audioProperties()->sampleRate(), 0);
+}
+
+TEST(AsfRead, EachObjectIsReadFromItsDeclaredStart)
+{
+  TempDir dir;
+  // Bytes a parser does not consume: after the five texts, after the records
+  // the count announces, after a header extension's nested objects.
+  const std::string cd = object(contentDescriptionGuid(),
+                                le16s(4) + le16s(0) + le16s(0) + le16s(0) + le16s(0) + utf16("t") + "junk");
+  std::string list = attributeList({record0("A", 0, utf16("1")), record0("B", 0, utf16("2"))});
+  list[0] = 1;  // announce one record of two
+  const std::string ext = object(extendedContentDescriptionGuid(), list);
+  auto f = open(dir.write("a.wma", file({cd, ext, streamProperties(audioMediaGuid(), 2, 44100, 16000)})));
+  EXPECT_EQ(f->tag()->title(), "t");
+  EXPECT_TRUE(f->tag()->attributeListMap().contains("A"));
+  EXPECT_FALSE(f->tag()->attributeListMap().contains("B"));
+  EXPECT_EQ(f->audioProperties()->sampleRate(), 44100);
+}
+
+// Hostile headers: each opens with a tag, and save() refuses a header it did not read whole.
+TEST(AsfRead, HostileHeadersAreBoundedAndNotRewritten)
+{
+  TempDir dir;
+  const std::string good = extendedContentDescription({record0("A", 0, utf16("1"))});
+  std::string sizeTooSmall = good;
+  sizeTooSmall[16] = 10;  // object size below 24
+  std::string sizeTooLarge = good;
+  sizeTooLarge[21] = 0x01;  // object size beyond the header
+  std::string headerTooLarge = header({good});
+  headerTooLarge[20] = 0x7F;  // header size beyond the file
+  std::string nestedZero = headerExtension({metadata({})});
+  std::fill(nestedZero.begin() + 24 + 22 + 16, nestedZero.begin() + 24 + 22 + 24, '\0');
+  const std::string hostileRecords = extendedContentDescription({
+    record0("A", 0, utf16("1")),
+    le16s(0xFFFF) + "x",                                  // a name longer than the object
+  });
+  std::string countLie = attributeList({record0("A", 0, utf16("1"))});
+  countLie[0] = '\xFF';
+  countLie[1] = '\xFF';
+  const std::string hugeValue = metadataLibrary({record12(0, 0, "A", 1, "") .substr(0, 8) + le32s(0xFFFFFFFF) + utf16("A")});
+
+  struct Case
+  {
+    const char *what;
+    std::string bytes;
+    bool rewritable;
+  };
+  const std::vector<Case> cases = {
+    {"object size below 24", header({good, sizeTooSmall}) + audioTail(), false},
+    {"object beyond the header", header({sizeTooLarge}) + audioTail(), false},
+    {"header beyond the file", headerTooLarge, false},
+    {"count above the objects", header({good}, 1000) + audioTail(), false},
+    {"count below the objects", header({good, good}, 1) + audioTail(), false},
+    {"nested size 0", header({nestedZero}) + audioTail(), false},
+    {"nested data length beyond the object", header({headerExtension({metadata({})}, 5000)}) + audioTail(), false},
+    {"record overrunning its object", header({hostileRecords}) + audioTail(), true},
+    {"record count above the records", header({object(extendedContentDescriptionGuid(), countLie)}) + audioTail(), true},
+    {"value length 0xFFFFFFFF", header({headerExtension({hugeValue})}) + audioTail(), true},
+    {"header cut short", header({good}).substr(0, 20), false},
+    {"header GUID only", headerGuid(), false},
+  };
+  for(const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = dir.write("h.wma", c.bytes);
+    {
+      auto f = open(path);
+      ASSERT_TRUE(f->isValid());
+      ASSERT_NE(f->tag(), nullptr);
+      ASSERT_NE(f->audioProperties(), nullptr);
+      f->tag()->setTitle("changed");
+      EXPECT_EQ(f->save(), c.rewritable);
+    }
+    if(!c.rewritable)
+      EXPECT_TRUE(brenvo_test::readFile(path) == c.bytes) << "the file changed";
+    else
+      EXPECT_EQ(open(path)->tag()->title(), "changed");
+  }
+}
+
+TEST(AsfRead, RecordsThatDoNotFitAreDropped)
+{
+  TempDir dir;
+  const std::string good = record0("A", 0, utf16("1"));
+  std::string cut = record0("B", 0, utf16("22"));
+  cut[2 + 4 + 2] = 100;  // value length beyond the object
+  auto f = open(dir.write("a.wma", file({extendedContentDescription({good, cut})})));
+  EXPECT_TRUE(f->tag()->attributeListMap().contains("A"));
+  EXPECT_FALSE(f->tag()->attributeListMap().contains("B"));
+}
+
+// Random damage to a real header: never a crash, always a tag, and a save that
+// succeeds leaves everything after the declared header as it was.
+TEST(AsfRead, DamagedHeadersNeverSpillOverTheHeader)
+{
+  TempDir dir;
+  const std::string original = brenvo_test::readFile(brenvo_test::dataPath("asf/ffmpeg-tags.wma"));
+  const std::size_t headerSize = static_cast<std::size_t>(le(original, 16, 8));
+  std::uint32_t state = 12345;
+  const auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return state >> 8;
+  };
+  int saved = 0;
+  for(int round = 0; round < 300; ++round) {
+    std::string bytes = original;
+    const int changes = 1 + static_cast<int>(next() % 4);
+    for(int i = 0; i < changes; ++i) {
+      const std::size_t pos = next() % headerSize;
+      const unsigned char values[] = {0x00, 0xFF, 0x18, 0x7F, static_cast<unsigned char>(next())};
+      bytes[pos] = static_cast<char>(values[next() % 5]);
+    }
+    const std::string path = dir.write("m.wma", bytes);
+    bool ok = false;
+    {
+      TagLib::ASF::File f(path.c_str());
+      if(!f.isValid())
+        continue;
+      ASSERT_NE(f.tag(), nullptr);
+      f.tag()->setTitle("damaged");
+      ok = f.save();
+    }
+    if(!ok) {
+      EXPECT_TRUE(brenvo_test::readFile(path) == bytes) << "round " << round;
+      continue;
+    }
+    ++saved;
+    const std::string after = brenvo_test::readFile(path);
+    const std::size_t declared = static_cast<std::size_t>(le(bytes, 16, 8));
+    EXPECT_TRUE(after.substr(static_cast<std::size_t>(le(after, 16, 8))) == bytes.substr(declared)) << "round " << round;
+    EXPECT_EQ(open(path)->tag()->title(), "damaged");
+  }
+  RecordProperty("saved", saved);
+  EXPECT_GT(saved, 0);
+}
