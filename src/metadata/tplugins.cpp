@@ -3,6 +3,8 @@
 #include "tplugins_internal.h"
 
 #include "aac/aacfiletyperesolver.h"
+#include "trueaudio/taglib_trueaudiofiletyperesolver.h"
+#include "wavpack/taglib_wavpackfiletyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -20,6 +22,8 @@ FileRef::FileTypeResolver *make()
 // library's contract.
 const ResolverEntry resolverTable[] = {
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},
+  {"WavPackFileTypeResolver", &make<WavPackFileTypeResolver>},
+  {"TTAFileTypeResolver", &make<TTAFileTypeResolver>},
 };
 
 } // namespace
