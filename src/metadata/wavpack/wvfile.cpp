@@ -164,8 +164,10 @@ long File::findAPE()
     return -1;
   // The tag must fit between the first block header and the footer; a tag
   // said to be larger would make save() replace audio bytes.
-  const unsigned int completeSize = APE::Footer(footerData).completeTagSize();
-  if(completeSize < APE::Footer::size() || completeSize > static_cast<unsigned long>(footerLocation))
+  // (A size that wraps when the header is added is as false as a large one.)
+  const APE::Footer footer(footerData);
+  if(footer.tagSize() < APE::Footer::size() || footer.completeTagSize() < footer.tagSize() ||
+     footer.completeTagSize() > static_cast<unsigned long>(footerLocation))
     return -1;
   return footerLocation;
 }
