@@ -47,3 +47,10 @@ import sys
 from mutagen.id3 import ID3
 ID3('stereo24-id3v1.tta').delete(delete_v1=False, delete_v2=True)
 "
+
+# Fuzz seeds: the same shapes, a few hundredths of a second long.
+seeds=../../../fuzz/seeds/trueaudio
+mkdir -p "$seeds"
+make_tta "$seeds/notag.tta" 8000 2 s16 0.03
+make_tta "$seeds/id3v2-id3v1.tta" 8000 1 s32 0.03
+tag "$seeds/id3v2-id3v1.tta" 2 "Seed" "Fuzz" 2000 1

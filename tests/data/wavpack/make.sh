@@ -44,3 +44,14 @@ append_id3v1 mono16-id3v1.wv "Only ID3v1" "Someone" 2003 12
 # 24-bit stereo, no tag at all.
 make_wav stereo24 32000 2 pcm_s24le 0.5
 wavpack -q -y "$tmp/stereo24.wav" -o stereo24-notag.wv
+
+# Fuzz seeds: the same shapes, a few hundredths of a second long.
+seeds=../../../fuzz/seeds/wavpack
+mkdir -p "$seeds"
+make_wav seed-stereo 8000 2 pcm_s16le 0.02
+wavpack -q -y -w "Title=Seed" -w "Artist=Fuzz" "$tmp/seed-stereo.wav" -o "$seeds/ape.wv"
+make_wav seed-mono 8000 1 pcm_s24le 0.02
+wavpack -q -y -w "Title=Seed" "$tmp/seed-mono.wav" -o "$seeds/ape-id3v1.wv"
+append_id3v1 "$seeds/ape-id3v1.wv" "Seed v1" "Fuzz" 2000 1
+wavpack -q -y "$tmp/seed-mono.wav" -o "$seeds/id3v1.wv"
+append_id3v1 "$seeds/id3v1.wv" "Seed v1" "Fuzz" 2000 1
