@@ -76,7 +76,7 @@ void File::remove(int tags)
 
 bool File::save()
 {
-  if(readOnly() || !isOpen())
+  if(readOnly())
     return false;
 
   // ID3v2 first: changing it moves everything after it, the ID3v1 tag too.
@@ -133,7 +133,6 @@ void File::read(bool readProperties, AudioProperties::ReadStyle)
       d->hasID3v2 = true;
   }
 
-  // An ID3v1 tag that would overlap the bytes of the ID3v2 header is not one.
   std::unique_ptr<ID3v1::Tag> id3v1;
   d->id3v1Location = findID3v1();
   if(d->id3v1Location >= 0) {
@@ -169,6 +168,8 @@ long File::findID3v2()
 
 long File::findID3v1()
 {
+  // The last 128 bytes of a short file may lie inside the ID3v2 tag (or the
+  // bytes of an empty ID3v2 header); they are not an ID3v1 tag then.
   return findID3v1Tag(*this, static_cast<long>(d->id3v2Size));
 }
 

@@ -60,7 +60,7 @@ void File::remove(int tags)
 
 bool File::save()
 {
-  if(readOnly() || !isOpen())
+  if(readOnly())
     return false;
 
   // ID3v1 first: it is the file's last 128 bytes, so an APE tag inserted
