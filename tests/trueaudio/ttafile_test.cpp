@@ -2,8 +2,6 @@
 // presented, and every path of save() and remove(), checked byte by byte.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +13,7 @@
 #include <tpropertymap.h>
 
 #include "../wavpack/tagcheck.h"
+#include "../wavpack/tagpair_scenarios.h"
 #include "bytebuilder.h"
 #include "hostcalls.h"
 #include "testfiles.h"
@@ -46,104 +45,23 @@ std::string id3v2Tag(const char *title, unsigned int year)
   return bytes(tag.render());
 }
 
-std::string id3v1Tag(const char *title, unsigned int track)
+// The ID3v2 tag first, then the stream, then the ID3v1 tag.
+struct TTAFormat
 {
-  TagLib::ID3v1::Tag tag;
-  tag.setTitle(title);
-  tag.setAlbum("v1 album");
-  tag.setTrack(track);
-  return bytes(tag.render());
-}
-
-struct Disk
-{
-  bool id3v2;
-  bool id3v1;
-  std::string name() const
+  using File = TagLib::TTA::File;
+  static constexpr const char *name = "t.tta";
+  static constexpr int richBit = File::ID3v2Bit;
+  static TagLib::ID3v2::Tag *rich(File &f, bool create) { return f.ID3v2Tag(create); }
+  static std::string richTag(const char *title, unsigned int year) { return id3v2Tag(title, year); }
+  static std::string media() { return stream(); }
+  static std::string layout(const std::string &id3v2, const std::string &sound, const std::string &id3v1)
   {
-    return std::string(id3v2 ? "ID3v2" : "") + (id3v2 && id3v1 ? "+" : "") + (id3v1 ? "ID3v1" : "") +
-           (!id3v2 && !id3v1 ? "none" : "");
-  }
-  std::string content() const
-  {
-    return (id3v2 ? id3v2Tag("v2 title", 2010) : "") + stream() + (id3v1 ? id3v1Tag("v1 title", 5) : "");
+    return id3v2 + sound + id3v1;
   }
 };
 
-const Disk disks[] = {{false, false}, {true, false}, {false, true}, {true, true}};
-
-// The presented tag follows the tags in memory.
-void expectPresented(File &f)
-{
-  TagLib::ID3v2::Tag *v2 = f.ID3v2Tag();
-  TagLib::ID3v1::Tag *v1 = f.ID3v1Tag();
-  ASSERT_TRUE(v2 || v1) << "there is always a tag to present";
-  ASSERT_NE(f.tag(), nullptr);
-  if(v2 && v1)
-    EXPECT_NE(dynamic_cast<TagLib::CombinedTag *>(f.tag()), nullptr);
-  else if(v2)
-    EXPECT_EQ(f.tag(), v2);
-  else
-    EXPECT_EQ(f.tag(), v1);
-}
-
-struct Edit
-{
-  const char *name;
-  std::function<void(File &)> apply;
-};
-
-const Edit edits[] = {
-  {"untouched", [](File &) {}},
-  {"setFields", [](File &f) { f.tag()->setTitle("Edited"); f.tag()->setYear(2024); f.tag()->setGenre("Blues"); }},
-  {"removeID3v1", [](File &f) { f.remove(File::ID3v1Bit); }},
-  {"removeID3v2", [](File &f) { f.remove(File::ID3v2Bit); }},
-  {"removeBoth", [](File &f) { f.remove(File::ID3v1Bit | File::ID3v2Bit); }},
-  {"removeNone", [](File &f) { f.remove(0); f.remove(4 | 8); }},
-  {"createID3v2", [](File &f) { f.ID3v2Tag(true)->setTitle("made v2"); }},
-  {"createID3v1", [](File &f) { f.ID3v1Tag(true)->setTitle("made v1"); }},
-  {"createBoth", [](File &f) { f.ID3v2Tag(true)->setArtist("a"); f.ID3v1Tag(true)->setArtist("b"); f.tag()->setTrack(8); }},
-  {"removeID3v2ThenCreate", [](File &f) { f.remove(File::ID3v2Bit); f.ID3v2Tag(true)->setTitle("again"); }},
-  {"removeBothThenCreateID3v1", [](File &f) { f.remove(3); f.ID3v1Tag(true)->setComment("only v1"); }},
-  {"removeID3v1ThenCreate", [](File &f) { f.remove(File::ID3v1Bit); f.ID3v1Tag(true)->setYear(1977); }},
-};
-
-enum class Again { No, Unchanged, Grown, Shrunk, RemovedAll };
-
-const char *name(Again a)
-{
-  switch(a) {
-  case Again::No: return "once";
-  case Again::Unchanged: return "twiceUnchanged";
-  case Again::Grown: return "twiceGrown";
-  case Again::Shrunk: return "twiceShrunk";
-  case Again::RemovedAll: return "twiceRemovedAll";
-  }
-  return "";
-}
-
-void changeAgain(File &f, Again again)
-{
-  switch(again) {
-  case Again::No:
-  case Again::Unchanged:
-    break;
-  case Again::Grown:
-    // Past the padding: the ID3v2 tag must grow. An ID3v1 tag would cut the text.
-    if(f.ID3v2Tag())
-      f.ID3v2Tag()->setComment(TagLib::String(std::string(3000, 'g')));
-    f.tag()->setAlbum("a longer album name");
-    break;
-  case Again::Shrunk:
-    f.tag()->setTitle("");
-    f.tag()->setArtist("");
-    f.tag()->setComment("");
-    break;
-  case Again::RemovedAll:
-    f.remove(3);
-    break;
-  }
-}
+using Scenarios = TagPairScenarios<TTAFormat>;
+using Disk = Scenarios::Disk;
 
 // A factory that stands out: its text frames are turned to UTF-16.
 class Utf16FrameFactory : public TagLib::ID3v2::FrameFactory
@@ -163,114 +81,14 @@ TagLib::String::Type titleEncoding(TagLib::ID3v2::Tag *tag)
 
 } // namespace
 
-// Every combination of tags on disk, changes in memory, and one or two
-// saves: an ID3v2 tag stands at offset 0, the stream follows it untouched,
-// an ID3v1 tag is the last 128 bytes, and a fresh object reads what was saved.
 TEST(TTAFileSave, EveryCombinationOfTagsAndEdits)
 {
-  int combinations = 0;
-  const std::string sound = stream();
-  for(const Disk &disk : disks) {
-    for(const Edit &edit : edits) {
-      for(Again again : {Again::No, Again::Unchanged, Again::Grown, Again::Shrunk, Again::RemovedAll}) {
-        SCOPED_TRACE(disk.name() + " / " + edit.name + " / " + name(again));
-        TempDir dir;
-        const std::string path = dir.write("t.tta", disk.content());
-        std::string expected, id3v2;
-        Fields presented, v2Fields, v1Fields;
-        bool haveV2 = false, haveV1 = false;
-        {
-          File f(path.c_str());
-          ASSERT_TRUE(f.isValid());
-          EXPECT_EQ(f.ID3v2Tag() != nullptr, disk.id3v2 || !disk.id3v1);  // read, or the empty stand-in
-          EXPECT_EQ(f.ID3v1Tag() != nullptr, disk.id3v1);
-          expectPresented(f);
-          edit.apply(f);
-          expectPresented(f);
-          ASSERT_TRUE(f.save());
-          if(again != Again::No) {
-            changeAgain(f, again);
-            expectPresented(f);
-            ASSERT_TRUE(f.save());
-          }
-          haveV2 = f.ID3v2Tag() != nullptr;
-          haveV1 = f.ID3v1Tag() != nullptr;
-          id3v2 = haveV2 ? bytes(f.ID3v2Tag()->render()) : "";
-          expected = id3v2 + sound + (haveV1 ? bytes(f.ID3v1Tag()->render()) : "");
-          presented = Fields::of(f.tag());
-          v2Fields = Fields::of(f.ID3v2Tag());
-          v1Fields = Fields::of(f.ID3v1Tag());
-        }
-        const std::string written = readFile(path);
-        ASSERT_TRUE(sameBytes(written, expected));
-        EXPECT_EQ(written.substr(id3v2.size(), sound.size()), sound);
-        if(haveV2) {
-          EXPECT_EQ(written.substr(0, 3), "ID3");
-        }
-        if(haveV1) {
-          EXPECT_EQ(written.substr(written.size() - 128, 3), "TAG");
-        }
-
-        File fresh(path.c_str());
-        EXPECT_EQ(Fields::of(fresh.tag()), presented);
-        EXPECT_EQ(fresh.ID3v1Tag() != nullptr, haveV1);
-        if(haveV2) {
-          EXPECT_EQ(Fields::of(fresh.ID3v2Tag()), v2Fields);
-        }
-        if(haveV1) {
-          EXPECT_EQ(Fields::of(fresh.ID3v1Tag()), v1Fields);
-        }
-        // The stream header is found behind whatever ID3v2 tag was written.
-        EXPECT_EQ(fresh.audioProperties()->sampleRate(), 44100);
-        EXPECT_EQ(fresh.audioProperties()->length(), 4);
-        ++combinations;
-      }
-    }
-  }
-  RecordProperty("combinations", combinations);
+  Scenarios::saveEveryCombination();
 }
 
-// What remove() leaves in memory, and what save() makes of it.
 TEST(TTAFileSave, RemoveLeavesAnEmptyID3v2TagWhenNoID3v1TagRemains)
 {
-  struct Case
-  {
-    Disk disk;
-    int bits;
-    bool v2Left, v2Empty, v1Left;
-  };
-  const Case cases[] = {
-    {{true, true}, 1, true, false, false},   // ID3v1 goes, ID3v2 stays
-    {{true, true}, 2, false, false, true},   // ID3v2 goes, ID3v1 stays
-    {{true, true}, 3, true, true, false},    // an empty ID3v2 tag stands in
-    {{false, true}, 3, true, true, false},   // ...also where there was none
-    {{false, true}, 1, true, true, false},
-    {{true, false}, 2, true, true, false},
-    {{false, false}, 3, true, true, false},
-  };
-  for(const Case &c : cases) {
-    SCOPED_TRACE(c.disk.name() + " remove " + std::to_string(c.bits));
-    TempDir dir;
-    const std::string path = dir.write("t.tta", c.disk.content());
-    {
-      File f(path.c_str());
-      f.remove(c.bits);
-      ASSERT_EQ(f.ID3v2Tag() != nullptr, c.v2Left);
-      ASSERT_EQ(f.ID3v1Tag() != nullptr, c.v1Left);
-      if(c.v2Left) {
-        EXPECT_EQ(f.ID3v2Tag()->isEmpty(), c.v2Empty);
-      }
-      expectPresented(f);
-      ASSERT_TRUE(f.save());
-    }
-    const std::string written = readFile(path);
-    if(c.v2Left && c.v2Empty && !c.v1Left) {
-      EXPECT_TRUE(sameBytes(written, bytes(TagLib::ID3v2::Tag().render()) + stream()));
-    }
-    if(!c.v2Left) {
-      EXPECT_TRUE(sameBytes(written, stream() + id3v1Tag("v1 title", 5)));
-    }
-  }
+  Scenarios::removeLeavesAnEmptyRichTag();
 }
 
 TEST(TTAFileSave, ID3v1LocationFollowsAGrowingID3v2Tag)
@@ -305,7 +123,7 @@ TEST(TTAFileRead, CombinedTagFallsBackToTheID3v1Tag)
   TempDir dir;
   File f(dir.write("t.tta", Disk{true, true}.content()).c_str());
   ASSERT_NE(dynamic_cast<TagLib::CombinedTag *>(f.tag()), nullptr);
-  EXPECT_EQ(f.tag()->title(), "v2 title");
+  EXPECT_EQ(f.tag()->title(), "rich title");
   EXPECT_EQ(f.tag()->album(), "v1 album");
   EXPECT_EQ(f.tag()->year(), 2010u);
   EXPECT_EQ(f.tag()->track(), 5u);
@@ -316,7 +134,7 @@ TEST(TTAFileRead, PropertiesComeFromTheHeaderBehindTheID3v2Tag)
   TempDir dir;
   const std::string content = Disk{true, true}.content();
   const std::string path = dir.write("t.tta", content);
-  const long v2Size = static_cast<long>(id3v2Tag("v2 title", 2010).size());
+  const long v2Size = static_cast<long>(id3v2Tag("rich title", 2010).size());
   {
     File f(path.c_str());
     ASSERT_NE(f.audioProperties(), nullptr);
@@ -330,7 +148,7 @@ TEST(TTAFileRead, PropertiesComeFromTheHeaderBehindTheID3v2Tag)
   }
   File noProperties(path.c_str(), false);
   EXPECT_EQ(noProperties.audioProperties(), nullptr);
-  EXPECT_EQ(noProperties.tag()->title(), "v2 title");
+  EXPECT_EQ(noProperties.tag()->title(), "rich title");
 }
 
 TEST(TTAFileRead, ID3v2HeaderWithoutBodyIsNoTagButIsSkipped)
@@ -441,7 +259,7 @@ TEST(TTAFileRead, TheGivenFrameFactoryReadsTheID3v2Tag)
   Utf16FrameFactory factory;
   {
     File f(path.c_str(), &factory);
-    EXPECT_EQ(f.tag()->title(), "v2 title");
+    EXPECT_EQ(f.tag()->title(), "rich title");
     EXPECT_EQ(titleEncoding(f.ID3v2Tag()), TagLib::String::UTF16);
   }
   {
@@ -450,7 +268,7 @@ TEST(TTAFileRead, TheGivenFrameFactoryReadsTheID3v2Tag)
     // Tags are read only by the constructor: a factory set later changes nothing read.
     f.setID3v2FrameFactory(&factory);
     EXPECT_EQ(titleEncoding(f.ID3v2Tag()), TagLib::String::Latin1);
-    EXPECT_EQ(f.tag()->title(), "v2 title");
+    EXPECT_EQ(f.tag()->title(), "rich title");
   }
 }
 
@@ -481,7 +299,7 @@ TEST(TTAFileRef, OpensAsOurFileAndServesAHost)
     ASSERT_FALSE(ref.isNull());
     ASSERT_NE(dynamic_cast<File *>(ref.file()), nullptr);
     const TagLib::PropertyMap properties = ref.file()->properties();
-    EXPECT_EQ(properties["TITLE"], TagLib::StringList("v2 title"));
+    EXPECT_EQ(properties["TITLE"], TagLib::StringList("rich title"));
     EXPECT_EQ(properties["ALBUM"], TagLib::StringList("v1 album"));
   }
   const HostResult result = exerciseHost(path, true);

@@ -2,8 +2,6 @@
 // and every path of save() and remove(), checked byte by byte.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +14,7 @@
 #include "bytebuilder.h"
 #include "hostcalls.h"
 #include "tagcheck.h"
+#include "tagpair_scenarios.h"
 #include "testfiles.h"
 #include "wavpack/combinedtag.h"
 #include "wavpack/wvfile.h"
@@ -46,213 +45,34 @@ std::string apeTag(const char *title, unsigned int year)
   return bytes(tag.render());
 }
 
-std::string id3v1Tag(const char *title, unsigned int track)
+// The audio first, then the APE tag, then the ID3v1 tag.
+struct WavPackFormat
 {
-  TagLib::ID3v1::Tag tag;
-  tag.setTitle(title);
-  tag.setAlbum("v1 album");
-  tag.setTrack(track);
-  return bytes(tag.render());
-}
-
-struct Disk
-{
-  bool ape;
-  bool id3v1;
-  std::string name() const { return std::string(ape ? "APE" : "") + (ape && id3v1 ? "+" : "") + (id3v1 ? "ID3v1" : "") + (!ape && !id3v1 ? "none" : ""); }
-  std::string content() const
+  using File = TagLib::WavPack::File;
+  static constexpr const char *name = "t.wv";
+  static constexpr int richBit = File::APEBit;
+  static TagLib::APE::Tag *rich(File &f, bool create) { return f.APETag(create); }
+  static std::string richTag(const char *title, unsigned int year) { return apeTag(title, year); }
+  static std::string media() { return audio(); }
+  static std::string layout(const std::string &ape, const std::string &sound, const std::string &id3v1)
   {
-    return audio() + (ape ? apeTag("APE title", 2010) : "") + (id3v1 ? id3v1Tag("v1 title", 5) : "");
+    return sound + ape + id3v1;
   }
 };
 
-const Disk disks[] = {{false, false}, {true, false}, {false, true}, {true, true}};
-
-// The presented tag follows the tags in memory.
-void expectPresented(File &f)
-{
-  TagLib::APE::Tag *ape = f.APETag();
-  TagLib::ID3v1::Tag *v1 = f.ID3v1Tag();
-  ASSERT_TRUE(ape || v1) << "there is always a tag to present";
-  ASSERT_NE(f.tag(), nullptr);
-  if(ape && v1)
-    EXPECT_NE(dynamic_cast<TagLib::CombinedTag *>(f.tag()), nullptr);
-  else if(ape)
-    EXPECT_EQ(f.tag(), ape);
-  else
-    EXPECT_EQ(f.tag(), v1);
-}
-
-struct Edit
-{
-  const char *name;
-  std::function<void(File &)> apply;
-};
-
-const Edit edits[] = {
-  {"untouched", [](File &) {}},
-  {"setFields", [](File &f) { f.tag()->setTitle("Edited"); f.tag()->setYear(2024); f.tag()->setGenre("Blues"); }},
-  {"removeID3v1", [](File &f) { f.remove(File::ID3v1Bit); }},
-  {"removeAPE", [](File &f) { f.remove(File::APEBit); }},
-  {"removeBoth", [](File &f) { f.remove(File::ID3v1Bit | File::APEBit); }},
-  {"removeNone", [](File &f) { f.remove(0); f.remove(4 | 8); }},
-  {"createAPE", [](File &f) { f.APETag(true)->setTitle("made APE"); }},
-  {"createID3v1", [](File &f) { f.ID3v1Tag(true)->setTitle("made v1"); }},
-  {"createBoth", [](File &f) { f.APETag(true)->setArtist("a"); f.ID3v1Tag(true)->setArtist("b"); f.tag()->setTrack(8); }},
-  {"removeAPEThenCreate", [](File &f) { f.remove(File::APEBit); f.APETag(true)->setTitle("again"); }},
-  {"removeBothThenCreateID3v1", [](File &f) { f.remove(3); f.ID3v1Tag(true)->setComment("only v1"); }},
-  {"removeID3v1ThenCreate", [](File &f) { f.remove(File::ID3v1Bit); f.ID3v1Tag(true)->setYear(1977); }},
-};
-
-enum class Again { No, Unchanged, Grown, Shrunk, RemovedAll };
-
-const char *name(Again a)
-{
-  switch(a) {
-  case Again::No: return "once";
-  case Again::Unchanged: return "twiceUnchanged";
-  case Again::Grown: return "twiceGrown";
-  case Again::Shrunk: return "twiceShrunk";
-  case Again::RemovedAll: return "twiceRemovedAll";
-  }
-  return "";
-}
-
-void changeAgain(File &f, Again again)
-{
-  switch(again) {
-  case Again::No:
-  case Again::Unchanged:
-    break;
-  case Again::Grown:
-    // Only the APE tag can grow; an ID3v1 tag would cut the text.
-    if(f.APETag())
-      f.APETag()->setComment(TagLib::String(std::string(3000, 'g')));
-    f.tag()->setAlbum("a longer album name");
-    break;
-  case Again::Shrunk:
-    f.tag()->setTitle("");
-    f.tag()->setArtist("");
-    f.tag()->setComment("");
-    break;
-  case Again::RemovedAll:
-    f.remove(3);
-    break;
-  }
-}
+using Scenarios = TagPairScenarios<WavPackFormat>;
+using Disk = Scenarios::Disk;
 
 } // namespace
 
-// Every combination of tags on disk, changes in memory, and one or two
-// saves: the audio stays first and untouched, the APE tag follows it, an
-// ID3v1 tag is the last 128 bytes, and a fresh object reads what was saved.
 TEST(WavPackFileSave, EveryCombinationOfTagsAndEdits)
 {
-  int combinations = 0;
-  const std::string sound = audio();
-  for(const Disk &disk : disks) {
-    for(const Edit &edit : edits) {
-      for(Again again : {Again::No, Again::Unchanged, Again::Grown, Again::Shrunk, Again::RemovedAll}) {
-        SCOPED_TRACE(disk.name() + " / " + edit.name + " / " + name(again));
-        TempDir dir;
-        const std::string path = dir.write("t.wv", disk.content());
-        std::string expected;
-        Fields presented, apeFields, v1Fields;
-        bool haveAPE = false, haveV1 = false;
-        {
-          File f(path.c_str());
-          ASSERT_TRUE(f.isValid());
-          EXPECT_EQ(f.APETag() != nullptr, disk.ape || !disk.id3v1);  // read, or the empty stand-in
-          EXPECT_EQ(f.ID3v1Tag() != nullptr, disk.id3v1);
-          expectPresented(f);
-          edit.apply(f);
-          expectPresented(f);
-          ASSERT_TRUE(f.save());
-          if(again != Again::No) {
-            changeAgain(f, again);
-            expectPresented(f);
-            ASSERT_TRUE(f.save());
-          }
-          haveAPE = f.APETag() != nullptr;
-          haveV1 = f.ID3v1Tag() != nullptr;
-          expected = sound + (haveAPE ? bytes(f.APETag()->render()) : "") +
-                     (haveV1 ? bytes(f.ID3v1Tag()->render()) : "");
-          presented = Fields::of(f.tag());
-          apeFields = Fields::of(f.APETag());
-          v1Fields = Fields::of(f.ID3v1Tag());
-        }
-        const std::string written = readFile(path);
-        ASSERT_TRUE(sameBytes(written, expected));
-        EXPECT_EQ(written.substr(0, sound.size()), sound);
-        if(haveV1) {
-          EXPECT_EQ(written.substr(written.size() - 128, 3), "TAG");
-        }
-        if(haveAPE) {
-          const std::size_t footer = written.size() - (haveV1 ? 160 : 32);
-          EXPECT_EQ(written.substr(footer, 8), "APETAGEX");
-          EXPECT_EQ(written.substr(sound.size(), 8), "APETAGEX") << "the APE tag directly follows the audio";
-        }
-
-        File fresh(path.c_str());
-        EXPECT_EQ(Fields::of(fresh.tag()), presented);
-        EXPECT_EQ(fresh.ID3v1Tag() != nullptr, haveV1);
-        if(haveAPE) {
-          EXPECT_EQ(Fields::of(fresh.APETag()), apeFields);
-        }
-        if(haveV1) {
-          EXPECT_EQ(Fields::of(fresh.ID3v1Tag()), v1Fields);
-        }
-        ++combinations;
-      }
-    }
-  }
-  RecordProperty("combinations", combinations);
+  Scenarios::saveEveryCombination();
 }
 
-// What remove() leaves in memory, and what save() makes of it.
 TEST(WavPackFileSave, RemoveLeavesAnEmptyAPETagWhenNoID3v1TagRemains)
 {
-  struct Case
-  {
-    Disk disk;
-    int bits;
-    bool apeLeft, apeEmpty, v1Left;
-  };
-  const Case cases[] = {
-    {{true, true}, 1, true, false, false},   // ID3v1 goes, APE stays
-    {{true, true}, 2, false, false, true},   // APE goes, ID3v1 stays
-    {{true, true}, 3, true, true, false},    // an empty APE tag stands in
-    {{false, true}, 3, true, true, false},   // ...also where there was none
-    {{false, true}, 1, true, true, false},
-    {{true, false}, 2, true, true, false},
-    {{false, false}, 3, true, true, false},
-  };
-  for(const Case &c : cases) {
-    SCOPED_TRACE(c.disk.name() + " remove " + std::to_string(c.bits));
-    TempDir dir;
-    const std::string path = dir.write("t.wv", c.disk.content());
-    std::string emptyAPE;
-    {
-      File f(path.c_str());
-      f.remove(c.bits);
-      ASSERT_EQ(f.APETag() != nullptr, c.apeLeft);
-      ASSERT_EQ(f.ID3v1Tag() != nullptr, c.v1Left);
-      if(c.apeLeft) {
-        EXPECT_EQ(f.APETag()->isEmpty(), c.apeEmpty);
-      }
-      expectPresented(f);
-      ASSERT_TRUE(f.save());
-      emptyAPE = bytes(TagLib::APE::Tag().render());
-    }
-    const std::string written = readFile(path);
-    const std::string sound = audio();
-    if(c.apeLeft && c.apeEmpty && !c.v1Left) {
-      EXPECT_TRUE(sameBytes(written, sound + emptyAPE));
-    }
-    if(!c.apeLeft) {
-      EXPECT_TRUE(sameBytes(written, sound + id3v1Tag("v1 title", 5)));
-    }
-  }
+  Scenarios::removeLeavesAnEmptyRichTag();
 }
 
 TEST(WavPackFileSave, APETagIsInsertedBeforeAnID3v1Tag)
@@ -281,7 +101,7 @@ TEST(WavPackFileRead, CombinedTagFallsBackToTheID3v1Tag)
   const std::string path = dir.write("t.wv", Disk{true, true}.content());
   File f(path.c_str());
   ASSERT_NE(dynamic_cast<TagLib::CombinedTag *>(f.tag()), nullptr);
-  EXPECT_EQ(f.tag()->title(), "APE title");   // both have one: APE wins
+  EXPECT_EQ(f.tag()->title(), "rich title");   // both have one: APE wins
   EXPECT_EQ(f.tag()->album(), "v1 album");    // only ID3v1 has one
   EXPECT_EQ(f.tag()->year(), 2010u);
   EXPECT_EQ(f.tag()->track(), 5u);
@@ -295,7 +115,7 @@ TEST(WavPackFileRead, PropertiesComeFromTheFirstBlockAndExcludeTheAPETag)
   TempDir dir;
   const std::string content = Disk{true, true}.content();
   const std::string path = dir.write("t.wv", content);
-  const long apeSize = static_cast<long>(apeTag("APE title", 2010).size());
+  const long apeSize = static_cast<long>(apeTag("rich title", 2010).size());
   {
     File f(path.c_str());
     ASSERT_NE(f.audioProperties(), nullptr);
@@ -307,7 +127,7 @@ TEST(WavPackFileRead, PropertiesComeFromTheFirstBlockAndExcludeTheAPETag)
   }
   File noProperties(path.c_str(), false);
   EXPECT_EQ(noProperties.audioProperties(), nullptr);
-  EXPECT_EQ(noProperties.tag()->title(), "APE title");
+  EXPECT_EQ(noProperties.tag()->title(), "rich title");
 }
 
 // Tag locations from the file are checked before save() may use them.
@@ -427,7 +247,7 @@ TEST(WavPackFileRef, OpensAsOurFileAndServesAHost)
     ASSERT_FALSE(ref.isNull());
     ASSERT_NE(dynamic_cast<File *>(ref.file()), nullptr);
     const TagLib::PropertyMap properties = ref.file()->properties();
-    EXPECT_EQ(properties["TITLE"], TagLib::StringList("APE title"));
+    EXPECT_EQ(properties["TITLE"], TagLib::StringList("rich title"));
     EXPECT_EQ(properties["ALBUM"], TagLib::StringList("v1 album"));
   }
   const HostResult result = exerciseHost(path, true);
