@@ -3,11 +3,13 @@
 #include "tplugins_internal.h"
 
 #include "aac/aacfiletyperesolver.h"
-#include "audible/taglib_audiblefiletyperesolver.h"
-#include "wav/wavfiletyperesolver.h"
-#include "speex/taglib_speexfiletyperesolver.h"
-#include "rmff/taglib_realmediafiletyperesolver.h"
 #include "asf/taglib_asffiletyperesolver.h"
+#include "audible/taglib_audiblefiletyperesolver.h"
+#include "rmff/taglib_realmediafiletyperesolver.h"
+#include "speex/taglib_speexfiletyperesolver.h"
+#include "trueaudio/taglib_trueaudiofiletyperesolver.h"
+#include "wav/wavfiletyperesolver.h"
+#include "wavpack/taglib_wavpackfiletyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -28,7 +30,9 @@ const ResolverEntry resolverTable[] = {
   {"RealMediaFileTypeResolver", &make<RealMediaFileTypeResolver>},
   {"AudibleFileTypeResolver", &make<AudibleFileTypeResolver>},
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},
+  {"WavPackFileTypeResolver", &make<WavPackFileTypeResolver>},
   {"SpeexFileTypeResolver", &make<SpeexFileTypeResolver>},
+  {"TTAFileTypeResolver", &make<TTAFileTypeResolver>},
   {"WavFileTypeResolver", &make<WavFileTypeResolver>},
 };
 

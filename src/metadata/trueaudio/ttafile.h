@@ -1,0 +1,95 @@
+#ifndef BRENVO_TTAFILE_H
+#define BRENVO_TTAFILE_H
+
+#include <memory>
+
+#include <audioproperties.h>
+#include <tfile.h>
+
+#include "brenvo_export.h"
+#include "ttaproperties.h"
+
+namespace TagLib {
+namespace ID3v1 {
+class Tag;
+}
+namespace ID3v2 {
+class Tag;
+class FrameFactory;
+}
+
+namespace TTA {
+inline namespace BRENVO_NS {
+
+/*!
+ * A TrueAudio (.tta) file. It may begin with an ID3v2 tag and end with an
+ * ID3v1 tag (the last 128 bytes); tag() presents them as one and save()
+ * writes them back.
+ */
+class File : public TagLib::File
+{
+public:
+  //! Bit values for remove().
+  static constexpr int ID3v1Bit = 1;
+  static constexpr int ID3v2Bit = 2;
+
+  //! Reads the ID3v2 tag with TagLib's default frame factory.
+  File(FileName file, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  //! Reads the ID3v2 tag with \a frameFactory, which the file does not own.
+  File(FileName file, const ID3v2::FrameFactory *frameFactory, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  ~File() override;
+
+  File(const File &) = delete;
+  File &operator=(const File &) = delete;
+
+  /*!
+   * Sets the frame factory for reading ID3v2 tags. Tags are read only by the
+   * constructor, so tags already read stay as they are.
+   */
+  void setID3v2FrameFactory(const ID3v2::FrameFactory *factory);
+
+  /*!
+   * The ID3v2 tag, the ID3v1 tag, or both as a CombinedTag (ID3v2 first). A
+   * file without tags presents an empty ID3v2 tag; null only when the file
+   * could not be opened.
+   */
+  TagLib::Tag *tag() const override;
+  //! Null when the properties were not read.
+  Properties *audioProperties() const override;
+
+  /*!
+   * Writes the tags in memory to the file: the ID3v2 tag at its start first,
+   * since it moves everything after it, then the ID3v1 tag at its end. False
+   * when the file cannot be written.
+   */
+  bool save() override;
+
+  //! The ID3v2 tag; with \a create, an empty one is made when there is none.
+  ID3v2::Tag *ID3v2Tag(bool create = false);
+  //! The ID3v1 tag; with \a create, an empty one is made when there is none.
+  ID3v1::Tag *ID3v1Tag(bool create = false);
+
+  /*!
+   * Drops the tags selected by \a tags (ID3v1Bit, ID3v2Bit) from memory; the
+   * file changes at the next save(). When no ID3v1 tag remains, an empty
+   * ID3v2 tag takes the ID3v2 tag's place, so there is always a tag to
+   * present.
+   */
+  void remove(int tags);
+
+private:
+  void read(bool readProperties, AudioProperties::ReadStyle propertiesStyle);
+  long findID3v2();
+  long findID3v1();
+
+  class FilePrivate;
+  std::unique_ptr<FilePrivate> d;
+};
+
+} // namespace BRENVO_NS
+} // namespace TTA
+} // namespace TagLib
+
+#endif

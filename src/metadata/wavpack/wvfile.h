@@ -1,0 +1,82 @@
+#ifndef BRENVO_WVFILE_H
+#define BRENVO_WVFILE_H
+
+#include <memory>
+
+#include <audioproperties.h>
+#include <tfile.h>
+
+#include "brenvo_export.h"
+#include "wvproperties.h"
+
+namespace TagLib {
+namespace APE {
+class Tag;
+}
+namespace ID3v1 {
+class Tag;
+}
+
+namespace WavPack {
+inline namespace BRENVO_NS {
+
+/*!
+ * A WavPack (.wv) file. Its tags follow the audio: an APE tag, an ID3v1 tag
+ * in the last 128 bytes, or an APE tag followed by an ID3v1 tag. tag()
+ * presents them as one; save() writes them back in place.
+ */
+class File : public TagLib::File
+{
+public:
+  //! Bit values for remove().
+  static constexpr int ID3v1Bit = 1;
+  static constexpr int APEBit = 2;
+
+  File(FileName file, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  ~File() override;
+
+  File(const File &) = delete;
+  File &operator=(const File &) = delete;
+
+  /*!
+   * The APE tag, the ID3v1 tag, or both as a CombinedTag (APE first). Never
+   * null: a file without tags presents an empty APE tag.
+   */
+  TagLib::Tag *tag() const override;
+  //! Null when the properties were not read.
+  Properties *audioProperties() const override;
+
+  /*!
+   * Writes the tags in memory to the file: rewrites, appends or removes the
+   * ID3v1 tag, then the APE tag (which stands before an ID3v1 tag). False
+   * when the file cannot be written.
+   */
+  bool save() override;
+
+  //! The APE tag; with \a create, an empty one is made when there is none.
+  APE::Tag *APETag(bool create = false);
+  //! The ID3v1 tag; with \a create, an empty one is made when there is none.
+  ID3v1::Tag *ID3v1Tag(bool create = false);
+
+  /*!
+   * Drops the tags selected by \a tags (ID3v1Bit, APEBit) from memory; the
+   * file changes at the next save(). When no ID3v1 tag remains, an empty APE
+   * tag takes the APE tag's place, so there is always a tag to present.
+   */
+  void remove(int tags);
+
+private:
+  void read(bool readProperties, AudioProperties::ReadStyle propertiesStyle);
+  long findAPE();
+  long findID3v1();
+
+  class FilePrivate;
+  std::unique_ptr<FilePrivate> d;
+};
+
+} // namespace BRENVO_NS
+} // namespace WavPack
+} // namespace TagLib
+
+#endif
