@@ -3,6 +3,7 @@
 #include "tplugins_internal.h"
 
 #include "aac/aacfiletyperesolver.h"
+#include "m4a/taglib_mp4filetyperesolver.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -19,6 +20,7 @@ FileRef::FileTypeResolver *make()
 // FileRef asks the resolver registered last first; this order is part of the
 // library's contract.
 const ResolverEntry resolverTable[] = {
+  {"MP4FileTypeResolver", &make<MP4FileTypeResolver>},
   {"AACFileTypeResolver", &make<AACFileTypeResolver>},
 };
 
