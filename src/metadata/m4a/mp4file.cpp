@@ -1,7 +1,14 @@
 #include "mp4file.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "boxfactory.h"
 #include "mp4audioproperties.h"
@@ -13,24 +20,113 @@ namespace TagLib {
 namespace MP4 {
 inline namespace BRENVO_NS {
 
+namespace {
+
+/*
+ * A read-only stream without read-ahead. TagLib's own file stream reads
+ * through a stdio buffer, so every seek over a skipped box costs a buffer of
+ * the bytes around its target - media data included - and asking its length
+ * costs two more. Here a read fetches exactly the bytes asked for.
+ */
+class ReadOnlyStream : public TagLib::IOStream
+{
+public:
+  explicit ReadOnlyStream(FileName name) : m_name(name)
+  {
+    m_fd = ::open(name, O_RDONLY | O_CLOEXEC);
+    struct stat status;
+    if(m_fd >= 0 && ::fstat(m_fd, &status) == 0 && S_ISREG(status.st_mode))
+      m_length = static_cast<long>(status.st_size);
+  }
+  ~ReadOnlyStream() override
+  {
+    if(m_fd >= 0)
+      ::close(m_fd);
+  }
+  ReadOnlyStream(const ReadOnlyStream &) = delete;
+  ReadOnlyStream &operator=(const ReadOnlyStream &) = delete;
+
+  FileName name() const override { return m_name.c_str(); }
+
+  ByteVector readBlock(unsigned long length) override
+  {
+    if(m_fd < 0 || m_position >= m_length || length == 0)
+      return ByteVector();
+    // ByteVector holds at most UINT_MAX bytes.
+    const unsigned long wanted = std::min({length, static_cast<unsigned long>(m_length - m_position),
+                                           static_cast<unsigned long>(UINT_MAX)});
+    ByteVector block(static_cast<unsigned int>(wanted), 0);
+    unsigned long got = 0;
+    while(got < wanted) {
+      const ssize_t n = ::pread(m_fd, block.data() + got, wanted - got,
+                                static_cast<off_t>(m_position) + static_cast<off_t>(got));
+      if(n < 0 && errno == EINTR)
+        continue;
+      if(n <= 0)
+        break;
+      got += static_cast<unsigned long>(n);
+    }
+    block.resize(static_cast<unsigned int>(got));
+    m_position += static_cast<long>(got);
+    return block;
+  }
+
+  // Nothing is ever written to an MP4 file.
+  void writeBlock(const ByteVector &) override {}
+  void insert(const ByteVector &, unsigned long, unsigned long) override {}
+  void removeBlock(unsigned long, unsigned long) override {}
+  void truncate(long) override {}
+  bool readOnly() const override { return true; }
+
+  bool isOpen() const override { return m_fd >= 0; }
+
+  void seek(long offset, Position p) override
+  {
+    const long base = p == Beginning ? 0 : p == Current ? m_position : m_length;
+    // Offsets come from the file: a target before the start is refused, one
+    // that would overflow ends up past the end.
+    if(offset < 0 && base + offset < 0)
+      return;
+    m_position = offset > 0 && base > LONG_MAX - offset ? LONG_MAX : base + offset;
+  }
+
+  long tell() const override { return m_position; }
+  long length() override { return m_length; }
+
+private:
+  std::string m_name;
+  int m_fd = -1;
+  long m_length = 0;
+  long m_position = 0;
+};
+
+} // namespace
+
 class File::FilePrivate
 {
 public:
+  // First, so that it is closed last.
+  std::unique_ptr<TagLib::IOStream> stream;
   std::vector<std::unique_ptr<Mp4IsoBox>> boxes;
   BoxFactory factory;
   Mp4TagsProxy tagsProxy;
   Mp4PropsProxy propsProxy;
   Tag tag;
   AudioProperties properties;
-  // Known once: asking the stream for its length seeks to its end and back.
   long length = 0;
   // How many container boxes are being parsed inside each other.
   int nesting = 0;
 };
 
 File::File(FileName file, bool, TagLib::AudioProperties::ReadStyle)
-  : TagLib::File(file), d(std::make_unique<FilePrivate>())
+  : File(std::make_unique<ReadOnlyStream>(file))
 {
+}
+
+File::File(std::unique_ptr<TagLib::IOStream> stream)
+  : TagLib::File(stream.get()), d(std::make_unique<FilePrivate>())
+{
+  d->stream = std::move(stream);
   if(isOpen()) {
     d->length = TagLib::File::length();
     seek(0);

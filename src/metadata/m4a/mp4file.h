@@ -6,6 +6,7 @@
 #include <audioproperties.h>
 #include <tbytevector.h>
 #include <tfile.h>
+#include <tiostream.h>
 
 #include "brenvo_export.h"
 #include "mp4fourcc.h"
@@ -27,6 +28,10 @@ class Mp4NestingGuard;
  *
  * The stream readers below read big-endian values at the current position
  * and are what every box uses to read its fields.
+ *
+ * The file is opened read only and read without a read-ahead buffer, so that
+ * opening it reads the box headers and the boxes the library uses and none
+ * of the media data between them.
  */
 class BRENVO_TAGLIB_EXPORT File : public TagLib::File
 {
@@ -76,6 +81,7 @@ public:
   ByteVector readAvailable(unsigned long count);
 
 private:
+  explicit File(std::unique_ptr<TagLib::IOStream> stream);
   File(const File &) = delete;
   File &operator=(const File &) = delete;
 
