@@ -233,3 +233,30 @@ TEST(Mp4File, TopLevelGoesOnAtEachBoxEnd)
   EXPECT_EQ(TagLib::String("Real"), f->tag()->title());
   EXPECT_EQ(2, f->audioProperties()->length());
 }
+
+TEST(Mp4File, SurvivesAnyDamagedByte)
+{
+  // A complete small file, damaged one byte at a time: every size, count and
+  // code in it is hit. Opening must neither crash nor hang.
+  const std::string good =
+    file(mvhd(1000, 3000) +
+         track(audioEntry("mp4a", 2, 44100u << 16, esds(128000, ByteBuilder().be16(0x1210).str()))) +
+         tagBoxes(item("\251nam", "Title") + item("trkn", ByteBuilder().be32(5).be32(0).str(), 0) +
+                  item("gnre", ByteBuilder().be16(18).str(), 0) +
+                  box("covr", fullBox("data", 0, 13, "RSVDimg1") + fullBox("data", 0, 13, "RSVDimg2"))),
+         std::string(16, 'm'));
+  brenvo_test::TempDir dir;
+  const std::string path = dir.path() + "/damaged.m4a";
+  brenvo_test::StderrCapture quiet;
+  for(std::size_t pos = 0; pos < good.size(); ++pos) {
+    for(char value : {'\0', '\x80', '\xFF'}) {
+      std::string bytes = good;
+      bytes[pos] = value;
+      brenvo_test::writeFile(path, bytes);
+      TagLib::MP4::File f(path.c_str());
+      ASSERT_NE(nullptr, f.tag());
+      f.audioProperties()->length();
+      f.tag()->cover();
+    }
+  }
+}
