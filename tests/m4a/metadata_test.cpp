@@ -1,6 +1,8 @@
 // iTunes items, their data boxes, the tags proxy and the MP4 tag.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "m4a/itunesboxes.h"
 #include "m4a/mp4itunestag.h"
 #include "m4a/mp4tagsproxy.h"
@@ -238,4 +240,31 @@ TEST(Mp4TagsProxy, SlotsAndOutOfRangeValues)
   fillTagFromProxy(proxy, tag);
   EXPECT_EQ(0u, tag.bpm());
   EXPECT_FALSE(tag.isEmpty());
+}
+
+TEST(Mp4Items, LargeCoverIsReadOnce)
+{
+  std::string image(5 * 1024 * 1024, '\0');
+  for(std::size_t i = 0; i < image.size(); ++i)
+    image[i] = static_cast<char>(i * 7);
+  const std::string bytes = tagged(item("\251nam", "Cover") + item("covr", image, 13));
+  brenvo_test::TempDir dir;
+  const std::string path = dir.write("cover.m4a", bytes);
+
+  const auto rchar = [] {
+    std::ifstream in("/proc/self/io");
+    std::string key;
+    long value = 0;
+    while(in >> key >> value) {
+      if(key == "rchar:")
+        return value;
+    }
+    return -1L;
+  };
+  const long before = rchar();
+  TagLib::MP4::File f(path.c_str());
+  const long read = rchar() - before;
+  EXPECT_EQ(String("Cover"), f.tag()->title());
+  EXPECT_EQ(ByteVector(image.data(), static_cast<unsigned int>(image.size())), f.tag()->cover());
+  EXPECT_LT(read, static_cast<long>(image.size()) + 4096);
 }
