@@ -1,6 +1,8 @@
 // Fuzzes the library as a host uses it: the input bytes become a file with one
 // of the registered extensions, which is opened through TagLib::FileRef, read,
-// changed and saved.
+// changed and saved. For the formats we write (ASF, WavPack, TTA, Speex), a
+// successful save must leave a file that opens again and reads back the title
+// that was set; WavPack and TTA files also go through remove() and save().
 //
 // The extension comes from the environment variable BRENVO_FUZZ_EXT (".m4a"),
 // so that each format is fuzzed from its own corpus; without it, the first
@@ -11,7 +13,12 @@
 #include <string>
 #include <unistd.h>
 
+#include <fileref.h>
+#include <tag.h>
+
 #include "hostcalls.h"
+#include "trueaudio/ttafile.h"
+#include "wavpack/wvfile.h"
 
 namespace {
 
@@ -25,6 +32,47 @@ std::string workDir()
     return std::string(made);
   }();
   return dir;
+}
+
+bool isWritable(const std::string &extension)
+{
+  return extension == ".wma" || extension == ".asf" || extension == ".wv" || extension == ".tta" ||
+         extension == ".spx";
+}
+
+// Sets a title and saves; when the save succeeds, a fresh reader must see it.
+void saveAndReadBack(const std::string &path)
+{
+  const TagLib::String title("fuzzed title");
+  bool saved = false;
+  {
+    TagLib::FileRef ref(path.c_str());
+    if(ref.isNull() || !ref.tag())
+      return;
+    ref.tag()->setTitle(title);
+    saved = ref.save();
+  }
+  if(!saved)
+    return;
+  TagLib::FileRef again(path.c_str());
+  if(again.isNull() || !again.tag() || again.tag()->title() != title)
+    std::abort();  // a save reported success but the file does not read back
+}
+
+// remove() every tag, then save: the file must still open.
+template <class FileType>
+void removeAllAndSave(const std::string &path)
+{
+  bool saved = false;
+  {
+    FileType file(path.c_str(), true, TagLib::AudioProperties::Average);
+    if(!file.isValid())
+      return;
+    file.remove(3);
+    saved = file.save();
+  }
+  if(saved && TagLib::FileRef(path.c_str()).isNull())
+    std::abort();
 }
 
 } // namespace
@@ -53,6 +101,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const brenvo_test::HostResult result = brenvo_test::exerciseHost(path, true);
   if(result.opened && !result.hasTag)
     std::abort();  // a host would crash on this file
+  if(result.opened && isWritable(extension)) {
+    saveAndReadBack(path);
+    if(extension == ".wv")
+      removeAllAndSave<TagLib::WavPack::File>(path);
+    else if(extension == ".tta")
+      removeAllAndSave<TagLib::TTA::File>(path);
+  }
   std::remove(path.c_str());
   return 0;
 }

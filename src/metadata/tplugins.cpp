@@ -5,6 +5,7 @@
 #include "aac/aacfiletyperesolver.h"
 #include "asf/taglib_asffiletyperesolver.h"
 #include "audible/taglib_audiblefiletyperesolver.h"
+#include "m4a/taglib_mp4filetyperesolver.h"
 #include "rmff/taglib_realmediafiletyperesolver.h"
 #include "speex/taglib_speexfiletyperesolver.h"
 #include "trueaudio/taglib_trueaudiofiletyperesolver.h"
@@ -26,6 +27,7 @@ FileRef::FileTypeResolver *make()
 // FileRef asks the resolver registered last first; this order is part of the
 // library's contract.
 const ResolverEntry resolverTable[] = {
+  {"MP4FileTypeResolver", &make<MP4FileTypeResolver>},
   {"ASFFileTypeResolver", &make<ASFFileTypeResolver>},
   {"RealMediaFileTypeResolver", &make<RealMediaFileTypeResolver>},
   {"AudibleFileTypeResolver", &make<AudibleFileTypeResolver>},

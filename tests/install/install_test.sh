@@ -1,7 +1,8 @@
 #!/bin/sh
-# usage: install_test.sh BUILD_DIR CXX SANITIZE_FLAGS SOURCE_DIR SAMPLE
+# usage: install_test.sh BUILD_DIR CXX SANITIZE_FLAGS SOURCE_DIR SAMPLE...
 set -eu
-build=$1 cxx=$2 flags=$3 src=$4 sample=$5
+build=$1 cxx=$2 flags=$3 src=$4
+shift 4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
@@ -14,13 +15,13 @@ test -n "$libdir"
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
 # shellcheck disable=SC2046,SC2086
 "$cxx" -std=c++17 $flags "$src/host.cpp" -o "$work/host-pc" $(pkg-config --cflags --libs brenvo_taglib)
-LD_LIBRARY_PATH="$libdir" "$work/host-pc" "$sample"
+LD_LIBRARY_PATH="$libdir" "$work/host-pc" "$@"
 
 # 2. find_package
 cmake -S "$src/host-project" -B "$work/cm" -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 cmake --build "$work/cm" >/dev/null
-LD_LIBRARY_PATH="$libdir" "$work/cm/host" "$sample"
+LD_LIBRARY_PATH="$libdir" "$work/cm/host" "$@"
 
 # The shared library exports the public API only, and nothing that libtag exports.
 nm -D --defined-only "$libdir/libbrenvo_taglib.so.1" | awk '{print $3}' | sort -u > "$work/ours"

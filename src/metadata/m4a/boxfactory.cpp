@@ -1,0 +1,82 @@
+#include "boxfactory.h"
+
+#include "itunesboxes.h"
+#include "mp4containerboxes.h"
+#include "mp4file.h"
+#include "mp4trackboxes.h"
+
+namespace TagLib {
+namespace MP4 {
+inline namespace BRENVO_NS {
+
+namespace {
+
+using Maker = Mp4IsoBox *(*)(TagLib::File *, Fourcc, unsigned int, long);
+
+template <class Box>
+Mp4IsoBox *make(TagLib::File *file, Fourcc code, unsigned int size, long offset)
+{
+  return new Box(file, code, size, offset);
+}
+
+struct FactoryRow
+{
+  const char *code;
+  Maker maker;
+};
+
+// "\251" is the byte A9 that starts the iTunes text item codes.
+const FactoryRow factoryTable[] = {
+  {"moov", &make<Mp4MoovBox>},
+  {"trak", &make<Mp4TrakBox>},
+  {"mdia", &make<Mp4MdiaBox>},
+  {"minf", &make<Mp4MinfBox>},
+  {"stbl", &make<Mp4StblBox>},
+  {"mvhd", &make<Mp4MvhdBox>},
+  {"hdlr", &make<Mp4HdlrBox>},
+  {"stsd", &make<Mp4StsdBox>},
+  {"udta", &make<Mp4UdtaBox>},
+  {"meta", &make<Mp4MetaBox>},
+  {"ilst", &make<Mp4IlstBox>},
+  {"\251nam", &make<ITunesNamBox>},
+  {"\251ART", &make<ITunesArtBox>},
+  {"\251alb", &make<ITunesAlbBox>},
+  {"\251gen", &make<ITunesGenBox>},
+  {"gnre", &make<ITunesGenBox>},
+  {"trkn", &make<ITunesTrknBox>},
+  {"\251day", &make<ITunesDayBox>},
+  {"\251cmt", &make<ITunesCmtBox>},
+  {"\251grp", &make<ITunesGrpBox>},
+  {"\251wrt", &make<ITunesWrtBox>},
+  {"disk", &make<ITunesDiskBox>},
+  {"tmpo", &make<ITunesTmpoBox>},
+  {"covr", &make<ITunesCvrBox>},
+  {"data", &make<ITunesDataBox>},
+};
+
+Fourcc codeOf(const char *text)
+{
+  return Fourcc(String(text, String::Latin1));
+}
+
+} // namespace
+
+BoxFactory::BoxFactory() = default;
+
+BoxFactory::~BoxFactory() = default;
+
+Mp4IsoBox *BoxFactory::createInstance(TagLib::File *file, Fourcc code, unsigned int size,
+                                      long offset) const
+{
+  if(!dynamic_cast<MP4::File *>(file))
+    return nullptr;
+  for(const FactoryRow &row : factoryTable) {
+    if(code == codeOf(row.code))
+      return row.maker(file, code, size, offset);
+  }
+  return new Mp4SkipBox(file, code, size, offset);
+}
+
+} // namespace BRENVO_NS
+} // namespace MP4
+} // namespace TagLib

@@ -1,0 +1,98 @@
+#ifndef BRENVO_MP4FILE_H
+#define BRENVO_MP4FILE_H
+
+#include <memory>
+
+#include <audioproperties.h>
+#include <tbytevector.h>
+#include <tfile.h>
+#include <tiostream.h>
+
+#include "brenvo_export.h"
+#include "mp4fourcc.h"
+#include "mp4itunestag.h"
+
+namespace TagLib {
+namespace MP4 {
+inline namespace BRENVO_NS {
+
+class Mp4TagsProxy;
+class Mp4PropsProxy;
+class Mp4NestingGuard;
+
+/*!
+ * An MP4/M4A file (.m4a, .m4b, .m4p, .mp4, .m4v, .mp4v), read only. The whole
+ * box tree is read when the object is constructed; tag() then holds the
+ * iTunes-style metadata and audioProperties() the length, bit rate, sample
+ * rate and channels.
+ *
+ * The stream readers below read big-endian values at the current position
+ * and are what every box uses to read its fields.
+ *
+ * The file is opened read only and read without a read-ahead buffer, so that
+ * opening it reads the box headers and the boxes the library uses and none
+ * of the media data between them.
+ */
+class BRENVO_TAGLIB_EXPORT File : public TagLib::File
+{
+public:
+  /*!
+   * Reads \a file at once. \a readProperties and \a propertiesStyle are
+   * accepted for TagLib's sake: the properties are always available.
+   */
+  File(FileName file, bool readProperties = true,
+       TagLib::AudioProperties::ReadStyle propertiesStyle = TagLib::AudioProperties::Average);
+  ~File() override;
+
+  //! The file's tag; never null.
+  Tag *tag() const override;
+  //! The file's audio properties; never null.
+  TagLib::AudioProperties *audioProperties() const override;
+  //! MP4 metadata is not written: always false, and the file is untouched.
+  bool save() override;
+  //! Does nothing.
+  void remove();
+
+  Mp4TagsProxy *tagProxy() const;
+  Mp4PropsProxy *propProxy() const;
+
+  bool readFourcc(Fourcc &fourcc);
+  bool readByte(unsigned int &byte);
+  bool readShort(unsigned int &value);
+  bool readInt(unsigned int &value);
+  bool readLongLong(unsigned long long &value);
+  /*!
+   * Reads a box header. False when 8 bytes cannot be read or the size is
+   * below 8 (sizes 0 and 1 of the format are not supported); \a size is
+   * still set in the latter case.
+   */
+  bool readSizeAndType(unsigned int &size, Fourcc &type);
+  /*!
+   * Reads an MPEG-4 descriptor length (1 to 4 bytes, 7 bits each). Stops at
+   * the end of the data and returns the value decoded so far.
+   */
+  unsigned int readSystemsLen();
+  //! As readSystemsLen(), also stopping before the file offset \a end.
+  unsigned int readSystemsLen(long end);
+  /*!
+   * Reads \a count bytes, or fewer when the file ends first, so that a size
+   * read from the file never sizes a buffer beyond the bytes that exist.
+   */
+  ByteVector readAvailable(unsigned long count);
+
+private:
+  explicit File(std::unique_ptr<TagLib::IOStream> stream);
+  File(const File &) = delete;
+  File &operator=(const File &) = delete;
+
+  friend class Mp4NestingGuard;
+
+  class FilePrivate;
+  std::unique_ptr<FilePrivate> d;
+};
+
+} // namespace BRENVO_NS
+} // namespace MP4
+} // namespace TagLib
+
+#endif

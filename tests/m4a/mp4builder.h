@@ -1,0 +1,130 @@
+#ifndef BRENVO_TEST_MP4BUILDER_H
+#define BRENVO_TEST_MP4BUILDER_H
+
+// Builds MP4 boxes for the tests: box(code, content) nests freely, and the
+// helpers below make the few boxes whose layout matters.
+#include <cstdint>
+#include <string>
+
+#include "bytebuilder.h"
+
+namespace mp4test {
+
+using brenvo_test::ByteBuilder;
+
+//! A box: size, code, content. "\251nam" is the title item's code.
+inline std::string box(const std::string &code, const std::string &content = std::string())
+{
+  return ByteBuilder().be32(static_cast<std::uint32_t>(8 + content.size())).text(code).text(content).str();
+}
+
+//! A box whose size field says \a declared whatever it holds.
+inline std::string boxSized(std::uint32_t declared, const std::string &code, const std::string &content = std::string())
+{
+  return ByteBuilder().be32(declared).text(code).text(content).str();
+}
+
+inline std::string fullBox(const std::string &code, std::uint8_t version, std::uint32_t flags,
+                           const std::string &content = std::string())
+{
+  return box(code, ByteBuilder().u8(version).be24(flags).text(content).str());
+}
+
+//! An iTunes item holding one data box (type flags 1: UTF-8 text).
+inline std::string item(const std::string &code, const std::string &payload, std::uint32_t type = 1)
+{
+  return box(code, fullBox("data", 0, type, ByteBuilder().be32(0).text(payload).str()));
+}
+
+//! moov/udta/meta/(hdlr mdir, ilst) around the items.
+inline std::string tagBoxes(const std::string &items)
+{
+  const std::string hdlr = fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text("mdir").text("appl").fill(8).u8(0).str());
+  return box("udta", fullBox("meta", 0, 0, hdlr + box("ilst", items)));
+}
+
+//! A version 0 movie header.
+inline std::string mvhd(std::uint32_t timescale, std::uint32_t duration)
+{
+  return fullBox("mvhd", 0, 0,
+                 ByteBuilder().be32(1).be32(2).be32(timescale).be32(duration).be32(0x10000).be32(0x01000000)
+                   .fill(68).be32(2).str());
+}
+
+//! A version 1 movie header (64-bit times and duration).
+inline std::string mvhd1(std::uint32_t timescale, std::uint64_t duration)
+{
+  return fullBox("mvhd", 1, 0,
+                 ByteBuilder().be64(0x100000001ull).be64(0x200000002ull).be32(timescale).be64(duration)
+                   .be32(0x10000).be32(0x01000000).fill(68).be32(3).str());
+}
+
+inline std::string hdlr(const std::string &type, const std::string &name = std::string())
+{
+  return fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text(type).fill(12).text(name).str());
+}
+
+//! A descriptor length as 1 byte, or in the 4-byte form (80 80 80 nn).
+inline std::string descriptorLength(std::uint32_t length, bool fourBytes)
+{
+  ByteBuilder b;
+  if(fourBytes)
+    b.u8(0x80 | ((length >> 21) & 0x7F)).u8(0x80 | ((length >> 14) & 0x7F)).u8(0x80 | ((length >> 7) & 0x7F));
+  b.u8(length & 0x7F);
+  return b.str();
+}
+
+/*!
+ * An esds box: ES descriptor (3) holding a decoder configuration (4) with
+ * \a avgBitrate and, when \a asc is not empty, a decoder specific info (5).
+ */
+inline std::string esds(std::uint32_t avgBitrate, const std::string &asc = std::string(), bool fourByteLengths = false)
+{
+  std::string decSpecific;
+  if(!asc.empty())
+    decSpecific = ByteBuilder().u8(5).text(descriptorLength(static_cast<std::uint32_t>(asc.size()), fourByteLengths)).text(asc).str();
+  const std::string config = ByteBuilder().u8(0x40).u8(0x15).be24(0).be32(avgBitrate + 1000).be32(avgBitrate)
+                               .text(decSpecific).str();
+  const std::string decConfig = ByteBuilder().u8(4).text(descriptorLength(static_cast<std::uint32_t>(config.size()), fourByteLengths)).text(config).str();
+  const std::string sl = ByteBuilder().u8(6).u8(1).u8(2).str();
+  const std::string esContent = ByteBuilder().be16(1).u8(0).text(decConfig).text(sl).str();
+  const std::string es = ByteBuilder().u8(3).text(descriptorLength(static_cast<std::uint32_t>(esContent.size()), fourByteLengths)).text(esContent).str();
+  return fullBox("esds", 0, 0, es);
+}
+
+//! An audio sample entry: \a rate16 is the 16.16 field as stored.
+inline std::string audioEntry(const std::string &code, std::uint16_t channels, std::uint32_t rate16,
+                              const std::string &children = std::string())
+{
+  return box(code, ByteBuilder().fill(6).be16(1).fill(8).be16(channels).be16(16).fill(4).be32(rate16)
+                     .text(children).str());
+}
+
+inline std::string stsd(const std::string &entries, std::uint32_t count = 1)
+{
+  return fullBox("stsd", 0, 0, ByteBuilder().be32(count).text(entries).str());
+}
+
+//! trak/mdia/(hdlr, minf/stbl/stsd) for one sample entry.
+inline std::string track(const std::string &entry, const std::string &handler = "soun")
+{
+  return box("trak", box("mdia", fullBox("mdhd", 0, 0, std::string(20, '\0')) + hdlr(handler) +
+                                   box("minf", box("stbl", stsd(entry)))));
+}
+
+//! A whole file: ftyp, moov (mvhd, the tracks, the tag boxes), mdat.
+inline std::string file(const std::string &moovContent, const std::string &mdat = std::string(100, '\x55'))
+{
+  return box("ftyp", std::string("M4A \0\0\0\0isom", 12)) + box("moov", moovContent) + box("mdat", mdat);
+}
+
+//! An AudioSpecificConfig: object type, frequency index, channel configuration.
+inline std::string asc(unsigned objectType, unsigned frequencyIndex, unsigned channels)
+{
+  const unsigned bits = (objectType << 11) | (frequencyIndex << 7) | (channels << 3);
+  return ByteBuilder().be16(static_cast<std::uint16_t>(bits)).str();
+}
+
+} // namespace mp4test
+
+#endif
