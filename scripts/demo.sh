@@ -6,5 +6,6 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build-demo -DCMAKE_BUILD_TYPE=Release -DBRENVO_BUILD_TESTS=OFF >/dev/null
 cmake --build build-demo -j"$(nproc)"
 echo
-find tests/data -type f ! -name '*.sh' ! -name '*.py' ! -name '*.md' | sort |
-  xargs build-demo/src/cli/brenvo-tag
+find tests/data -type f \( -iname '*.m4a' -o -iname '*.wma' -o -iname '*.asf' -o -iname '*.rm' \
+  -o -iname '*.ra' -o -iname '*.rmvb' -o -iname '*.aa' -o -iname '*.aac' -o -iname '*.wv' -o -iname '*.spx' \
+  -o -iname '*.tta' -o -iname '*.wav' \) | sort | xargs build-demo/src/cli/brenvo-tag
