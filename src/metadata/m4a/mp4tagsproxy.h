@@ -20,7 +20,9 @@ class Tag;
 class Mp4TagsProxy
 {
 public:
-  enum EBoxType {
+  // A fixed underlying type: registerBox() must be able to receive (and ignore)
+  // any number, not only the named slots.
+  enum EBoxType : unsigned int {
     title = 0,
     artist = 1,
     album = 2,
