@@ -173,6 +173,32 @@ TEST(WavPackFileRead, APETagFillingAllBytesAfterTheBlockHeaderIsRead)
   EXPECT_EQ(f.audioProperties()->sampleRate(), 44100);
 }
 
+TEST(WavPackFileRead, TagInTheAudioBeforeAShortAPETagIsNoID3v1Tag)
+{
+  // An APE tag shorter than 128 bytes ends the file, and the audio happens to
+  // hold "TAG" 128 bytes before the end. The APE footer at the end wins: the
+  // title is the APE tag's, and saving rewrites the APE tag, not the audio.
+  TagLib::APE::Tag small;
+  small.setTitle("t");
+  const std::string ape = bytes(small.render());
+  ASSERT_LT(ape.size(), 128u);
+  std::string sound = audio();
+  sound.replace(sound.size() - (128 - ape.size()), 3, "TAG");
+  TempDir dir;
+  const std::string path = dir.write("t.wv", sound + ape);
+  {
+    File f(path.c_str());
+    EXPECT_EQ(f.ID3v1Tag(), nullptr);
+    EXPECT_EQ(f.tag()->title(), "t");
+    f.tag()->setTitle("saved");
+    ASSERT_TRUE(f.save());
+  }
+  const std::string written = readFile(path);
+  EXPECT_EQ(written.substr(0, sound.size()), sound);
+  File again(path.c_str());
+  EXPECT_EQ(again.tag()->title(), "saved");
+}
+
 TEST(WavPackFileRead, TinyAndGarbageFilesHaveNoTags)
 {
   const std::string cases[] = {

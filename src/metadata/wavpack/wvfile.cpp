@@ -121,6 +121,12 @@ void File::read(bool readProperties, AudioProperties::ReadStyle)
 {
   std::unique_ptr<ID3v1::Tag> id3v1;
   d->id3v1Location = findID3v1();
+  // Without an ID3v1 tag the APE tag is the last thing in the file. When a
+  // sound APE footer ends the file, the "TAG" 128 bytes before the end lies in
+  // the APE tag or the audio: taking it for an ID3v1 tag would hide the APE
+  // tag and make save() write over those bytes.
+  if(d->id3v1Location >= 0 && checkAPEFooter(length() - static_cast<long>(APE::Footer::size())) >= 0)
+    d->id3v1Location = -1;
   if(d->id3v1Location >= 0) {
     id3v1 = std::make_unique<ID3v1::Tag>(this, d->id3v1Location);
     d->hasID3v1 = true;
@@ -155,7 +161,11 @@ long File::findAPE()
   if(!isValid())
     return -1;
   const long footerSize = static_cast<long>(APE::Footer::size());
-  const long footerLocation = length() - footerSize - (d->hasID3v1 ? id3v1TagSize : 0);
+  return checkAPEFooter(length() - footerSize - (d->hasID3v1 ? id3v1TagSize : 0));
+}
+
+long File::checkAPEFooter(long footerLocation)
+{
   if(footerLocation < 0)
     return -1;
   seek(footerLocation);

@@ -69,6 +69,8 @@ public:
 private:
   void read(bool readProperties, AudioProperties::ReadStyle propertiesStyle);
   long findAPE();
+  //! \a footerLocation when a sound APE footer stands there, else -1.
+  long checkAPEFooter(long footerLocation);
   long findID3v1();
 
   class FilePrivate;
