@@ -9,7 +9,12 @@
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
@@ -82,6 +87,80 @@ bool haveProgram(const std::string &program)
 {
   const std::string command = "command -v " + program + " >/dev/null 2>&1";
   return std::system(command.c_str()) == 0;
+}
+
+namespace {
+
+// The conventional unprivileged user and group.
+constexpr uid_t nobodyUser = 65534;
+constexpr gid_t nobodyGroup = 65534;
+
+// Exit codes of the unprivileged child.
+constexpr int childPassed = 0;
+constexpr int childFailed = 1;
+constexpr int childThrew = 2;
+constexpr int childCannotDrop = 77;
+
+} // namespace
+
+void runAsUnprivileged(const TempDir &dir, const std::function<void()> &body)
+{
+  if(::geteuid() != 0) {
+    body();
+    return;
+  }
+  // A temporary directory is private to its owner; the child must reach its files.
+  if(::chmod(dir.path().c_str(), 0755) != 0) {
+    ADD_FAILURE() << "cannot open " << dir.path() << " to other users";
+    return;
+  }
+  // Output still buffered would otherwise be written by both processes.
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if(child < 0) {
+    ADD_FAILURE() << "fork failed";
+    return;
+  }
+  if(child == 0) {
+    int code = childPassed;
+    if(::setgroups(0, nullptr) != 0 || ::setgid(nobodyGroup) != 0 || ::setuid(nobodyUser) != 0) {
+      code = childCannotDrop;
+    }
+    else {
+      try {
+        body();
+        code = ::testing::Test::HasFailure() ? childFailed : childPassed;
+      }
+      catch(const std::exception &e) {
+        std::cerr << "exception in the unprivileged run: " << e.what() << std::endl;
+        code = childThrew;
+      }
+      catch(...) {
+        code = childThrew;
+      }
+    }
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    // No destructors or exit handlers: they belong to the parent.
+    ::_exit(code);
+  }
+  int status = 0;
+  if(::waitpid(child, &status, 0) != child) {
+    ADD_FAILURE() << "waitpid failed";
+    return;
+  }
+  if(!WIFEXITED(status)) {
+    ADD_FAILURE() << "the unprivileged run was ended by signal " << WTERMSIG(status);
+    return;
+  }
+  const int code = WEXITSTATUS(status);
+  if(code == childCannotDrop)
+    GTEST_SKIP() << "cannot switch to user " << nobodyUser;
+  if(code != childPassed)
+    ADD_FAILURE() << "the unprivileged run failed (exit status " << code << ")";
 }
 
 StderrCapture::StderrCapture()

@@ -1,6 +1,7 @@
 #ifndef BRENVO_TEST_TESTFILES_H
 #define BRENVO_TEST_TESTFILES_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,16 @@ std::vector<std::string> allDataFiles();
 
 //! True when \a program is found on PATH.
 bool haveProgram(const std::string &program);
+
+/*!
+ * Runs \a body as a user who cannot write read-only files, so tests of
+ * refused writes also run for the superuser (who may write anything). A normal
+ * user runs \a body in this process. The superuser runs it in a child process
+ * as user and group 65534 ("nobody"), after opening \a dir to that user; a
+ * failed assertion (or an exception, or a crash) in the child fails the
+ * calling test. Skips the test when privileges cannot be dropped.
+ */
+void runAsUnprivileged(const TempDir &dir, const std::function<void()> &body);
 
 /*!
  * Captures what is written to the standard error stream (both stdio and

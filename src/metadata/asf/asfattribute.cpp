@@ -1,6 +1,7 @@
 #include "asfattribute.h"
 
 #include <limits>
+#include <utility>
 
 #include <trefcounter.h>
 
@@ -76,12 +77,10 @@ Attribute::Attribute(const Attribute &other) :
 
 Attribute &Attribute::operator=(const Attribute &other)
 {
-  if(d != other.d) {
-    other.d->ref();
-    if(d->deref())
-      delete d;
-    d = other.d;
-  }
+  // Copy and swap: the copy takes this attribute's old record with it, so
+  // self-assignment and assignment between sharers are both harmless.
+  Attribute copy(other);
+  std::swap(d, copy.d);
   return *this;
 }
 

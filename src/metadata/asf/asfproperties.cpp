@@ -15,7 +15,7 @@ public:
 
 Properties::Properties() :
   AudioProperties(AudioProperties::Average),
-  d(new PropertiesPrivate)
+  d(std::make_unique<PropertiesPrivate>())
 {
 }
 

@@ -38,7 +38,7 @@ public:
 };
 
 Tag::Tag() :
-  d(new TagPrivate)
+  d(std::make_unique<TagPrivate>())
 {
 }
 

@@ -61,10 +61,6 @@ Fourcc codeOf(const char *text)
 
 } // namespace
 
-BoxFactory::BoxFactory() = default;
-
-BoxFactory::~BoxFactory() = default;
-
 Mp4IsoBox *BoxFactory::createInstance(TagLib::File *file, Fourcc code, unsigned int size,
                                       long offset) const
 {

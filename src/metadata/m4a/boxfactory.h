@@ -16,8 +16,8 @@ class Mp4IsoBox;
 class BoxFactory
 {
 public:
-  BoxFactory();
-  ~BoxFactory();
+  BoxFactory() = default;
+  ~BoxFactory() = default;
 
   /*!
    * A new, unparsed box for \a code, owned by the caller: the class of the

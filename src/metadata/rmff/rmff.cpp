@@ -477,7 +477,7 @@ void RealMediaFF::parseLogicalStream(MediaProperties *mh)
     // Every property has at least its size and version.
     if(c.remaining() < 6 * q)
       return;
-    ls->properties.reset(new NameValueProperty[q]);
+    ls->properties = std::make_unique<NameValueProperty[]>(q);
     for(std::size_t i = 0; i < q; ++i) {
       NameValueProperty &prop = ls->properties[i];
       const std::size_t start = c.pos();
@@ -611,12 +611,12 @@ int RealMediaFF::parseProperty(MDProperties *props, const unsigned char *buf, st
   c.seek(props->subproperties_offset);
   if(!c.ok() || c.remaining() / 8 < k || k > d->propertyBudget)
     return -1;
-  props->subproperties_list.reset(new PropListEntry[k]);
+  props->subproperties_list = std::make_unique<PropListEntry[]>(k);
   for(std::size_t i = 0; i < k; ++i) {
     props->subproperties_list[i].offset = c.u32();
     props->subproperties_list[i].num_props_for_name = c.u32();
   }
-  props->subproperties.reset(new MDProperties[k]);
+  props->subproperties = std::make_unique<MDProperties[]>(k);
   for(std::size_t i = 0; i < k; ++i) {
     const std::size_t off = props->subproperties_list[i].offset;
     if(off >= available)

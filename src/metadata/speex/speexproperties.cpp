@@ -62,7 +62,9 @@ int Properties::length() const
 
 int Properties::bitrate() const
 {
-  // Rounded to whole kbit/s; an unknown rate (-1) gives 0.
+  // Rounded to whole kbit/s; an unknown rate (-1) gives 0. Truncating after
+  // adding 0.5 is the defined rounding (also for negative header values).
+  // NOLINTNEXTLINE(bugprone-incorrect-roundings)
   return static_cast<int>(static_cast<float>(d->bitrate) / 1000.0 + 0.5);
 }
 
