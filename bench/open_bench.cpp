@@ -320,13 +320,19 @@ std::uint64_t bytesReadBy(const std::function<void()> &work)
   return (c - b) - (b - a);
 }
 
-// The floor: open, read \a bytes from the start, close.
+/*
+ * The floor: open, read \a bytes from the start, close. An open that read
+ * more than the file holds read parts of it again; so does the floor.
+ */
 void plainRead(const std::string &path, std::vector<char> &buffer, std::size_t bytes)
 {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   std::size_t got = 0;
   while(fd >= 0 && got < bytes) {
-    const ssize_t n = ::read(fd, buffer.data() + got, bytes - got);
+    const std::size_t chunk = std::min(bytes - got, buffer.size());
+    const ssize_t n = ::read(fd, buffer.data(), chunk);
+    if(n == 0 && ::lseek(fd, 0, SEEK_SET) == 0)
+      continue;
     if(n <= 0)
       break;
     got += static_cast<std::size_t>(n);
@@ -346,20 +352,22 @@ struct Format
   // Properties that follow the audio size by definition of the format.
   bool lengthGrows;
   bool bitrateGrows;
+  // TagLib's MPEG file reads all of a file it finds no MPEG frame in.
+  bool readsWholeFile;
 };
 
 const std::vector<Format> &formats()
 {
   static const std::vector<Format> list = {
-    {"m4a", "m4a/aac-mono-22k.m4a", mp4Layout, false, false},
-    {"wma", "asf/mutagen-tags.wma", asfLayout, false, false},
-    {"rm", "rmff/ac3-id3v1.rm", realMediaLayout, false, false},
-    {"aa", "audible/book.aa", audibleLayout, false, false},
-    {"aac", "aac/sine.aac", adtsLayout, false, false},
-    {"wv", "wavpack/mono24-ape-id3v1.wv", trailingTagsLayout, false, true},
-    {"spx", "speex/wideband.spx", oggLayout, false, false},
-    {"tta", "trueaudio/mono24-id3v2-id3v1.tta", trailingTagsLayout, false, true},
-    {"wav", "wav/list.wav", waveLayout, true, false},
+    {"m4a", "m4a/aac-mono-22k.m4a", mp4Layout, false, false, false},
+    {"wma", "asf/mutagen-tags.wma", asfLayout, false, false, false},
+    {"rm", "rmff/ac3-id3v1.rm", realMediaLayout, false, false, false},
+    {"aa", "audible/book.aa", audibleLayout, false, false, false},
+    {"aac", "aac/sine.aac", adtsLayout, false, false, true},
+    {"wv", "wavpack/mono24-ape-id3v1.wv", trailingTagsLayout, false, true, false},
+    {"spx", "speex/wideband.spx", oggLayout, false, false, false},
+    {"tta", "trueaudio/mono24-id3v2-id3v1.tta", trailingTagsLayout, false, true, false},
+    {"wav", "wav/list.wav", waveLayout, true, false, false},
   };
   return list;
 }
@@ -367,8 +375,9 @@ const std::vector<Format> &formats()
 struct Sample
 {
   std::string format;
-  std::string size;  // "real", "1MB", "1GB"
+  std::string size;  // "real", "small" (1 MiB) or "large" (1 GiB)
   std::string path;
+  std::uint64_t fileSize = 0;
   std::uint64_t bytesRead = 0;
 };
 
@@ -397,7 +406,21 @@ void removeTempDir()
     ::nftw(g_tempDir.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
-std::vector<Sample> prepareSamples()
+struct Options
+{
+  // Formats to measure (empty: all).
+  std::vector<std::string> formats;
+  // Build the large file of a format that reads the whole file at 1 GB too.
+  bool fullScans = false;
+};
+
+bool wanted(const Options &options, const std::string &name)
+{
+  return options.formats.empty() ||
+         std::find(options.formats.begin(), options.formats.end(), name) != options.formats.end();
+}
+
+std::vector<Sample> prepareSamples(const Options &options)
 {
   const char *base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/brenvo-bench-XXXXXX";
@@ -409,33 +432,34 @@ std::vector<Sample> prepareSamples()
   std::vector<Sample> samples;
   bool allAlike = true;
   for(const Format &f : formats()) {
+    if(!wanted(options, f.name))
+      continue;
     const std::string realPath = std::string(BRENVO_BENCH_DATA_DIR) + "/" + f.realFile;
     const std::string real = readWhole(realPath);
-    const Snapshot expected = openAndRead(realPath);
-    samples.push_back({f.name, "real", realPath});
+    Snapshot expected;
+    const std::uint64_t realBytes = bytesReadBy([&] { expected = openAndRead(realPath); });
+    samples.push_back({f.name, "real", realPath, real.size(), realBytes});
     const std::string extension = realPath.substr(realPath.rfind('.'));
-    for(const auto &size : {std::make_pair("1MB", MiB), std::make_pair("1GB", GiB)}) {
-      const std::string path = g_tempDir + "/" + f.name + "-" + size.first + extension;
-      const std::uint64_t extra = size.second - real.size();
-      const Split split = f.layout(real, extra);
-      writeSparse(path, split, size.second);
-      const Snapshot got = openAndRead(path);
+    const std::uint64_t largeSize = f.readsWholeFile && !options.fullScans ? 8 * MiB : GiB;
+    for(const std::uint64_t size : {MiB, largeSize}) {
+      const std::string label = size == MiB ? "small" : "large";
+      const std::string path = g_tempDir + "/" + f.name + "-" + label + extension;
+      const Split split = f.layout(real, size - real.size());
+      writeSparse(path, split, size);
+      // The page cache holds what was just written, holes need no disk.
+      Snapshot got;
+      const std::uint64_t bytes = bytesReadBy([&] { got = openAndRead(path); });
       if(!sameExceptGrowth(f, expected, got)) {
-        std::cerr << f.name << " " << size.first << " reads differently:\n  real:  " << expected.describe()
+        std::cerr << f.name << " " << label << " reads differently:\n  real:  " << expected.describe()
                   << "\n  built: " << got.describe() << "\n";
         allAlike = false;
       }
-      samples.push_back({f.name, size.first, path});
+      samples.push_back({f.name, label, path, size, bytes});
     }
     std::cerr << f.name << ": " << expected.describe() << "\n";
   }
   if(!allAlike)
     throw std::runtime_error("built files do not read like the real ones");
-
-  for(Sample &s : samples) {
-    // The page cache is warm after the checks; count one open.
-    s.bytesRead = bytesReadBy([&] { benchmark::DoNotOptimize(openAndRead(s.path)); });
-  }
   return samples;
 }
 
@@ -444,11 +468,12 @@ void benchOpen(benchmark::State &state, const Sample &s)
   for(auto _ : state)
     benchmark::DoNotOptimize(openAndRead(s.path));
   state.counters["bytes_read"] = static_cast<double>(s.bytesRead);
+  state.counters["file_size"] = static_cast<double>(s.fileSize);
 }
 
 void benchFloor(benchmark::State &state, const Sample &s)
 {
-  std::vector<char> buffer(s.bytesRead + 1);
+  std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(s.bytesRead, 4 * MiB) + 1));
   for(auto _ : state)
     plainRead(s.path, buffer, static_cast<std::size_t>(s.bytesRead));
   state.counters["bytes_read"] = static_cast<double>(s.bytesRead);
@@ -459,23 +484,47 @@ void benchFloor(benchmark::State &state, const Sample &s)
 int main(int argc, char **argv)
 {
   registerTaglibPlugins();
+  // Our own options go before Google Benchmark sees the command line.
+  Options options;
+  int kept = 1;
+  for(int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if(arg.rfind("--formats=", 0) == 0) {
+      std::istringstream list(arg.substr(10));
+      std::string name;
+      while(std::getline(list, name, ','))
+        options.formats.push_back(name);
+    }
+    else if(arg == "--full_scans") {
+      options.fullScans = true;
+    }
+    else {
+      argv[kept++] = argv[i];
+    }
+  }
+  argc = kept;
   benchmark::Initialize(&argc, argv);
   if(benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;
 
   static std::vector<Sample> samples;
   try {
-    samples = prepareSamples();
+    samples = prepareSamples(options);
   }
   catch(const std::exception &e) {
     std::cerr << "brenvo_bench: " << e.what() << "\n";
     return 1;
   }
   for(const Sample &s : samples) {
-    benchmark::RegisterBenchmark(("open/" + s.format + "/" + s.size).c_str(), benchOpen, s)
-      ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(("floor/" + s.format + "/" + s.size).c_str(), benchFloor, s)
-      ->Unit(benchmark::kMicrosecond);
+    for(const bool floor : {false, true}) {
+      const std::string name = std::string(floor ? "floor/" : "open/") + s.format + "/" + s.size;
+      benchmark::internal::Benchmark *b =
+        benchmark::RegisterBenchmark(name.c_str(), floor ? benchFloor : benchOpen, s);
+      b->Unit(benchmark::kMicrosecond);
+      // A whole-file scan of a large file is timed once, not for seconds.
+      if(s.bytesRead > 16 * MiB)
+        b->Iterations(1)->Repetitions(1);
+    }
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
