@@ -12,7 +12,8 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBRENVO_BUILD_BENCHMARKS=O
   -DBRENVO_BUILD_TESTS=OFF -DBRENVO_BUILD_CLI=OFF >/dev/null
 cmake --build build-bench -j"$(nproc)" --target brenvo_bench >/dev/null
 out=build-bench/bench-results.json
-# Medians of five runs: the machine may be shared.
-build-bench/bench/brenvo_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-  --benchmark_min_time=0.1 --benchmark_out="$out" --benchmark_out_format=json "$@" >&2
+# Medians of fifteen short runs, interleaved so that a change in the load of a shared
+# machine falls on all of them alike.
+build-bench/bench/brenvo_bench --benchmark_repetitions=15 --benchmark_report_aggregates_only=true \
+  --benchmark_min_time=0.05 --benchmark_enable_random_interleaving=true --benchmark_out="$out" --benchmark_out_format=json "$@" >&2
 /usr/bin/python3 scripts/bench_table.py "$out"

@@ -28,19 +28,21 @@ def main():
     for b in data["benchmarks"]:
         if b.get("aggregate_name", "median") != "median":
             continue
-        kind, fmt, size = b["run_name"].split("/")
+        kind, fmt, size = b["run_name"].split("/")[:3]
         if fmt not in rows:
             rows[fmt] = {}
             order.append(fmt)
         scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}[b["time_unit"]]
         rows[fmt][(kind, size)] = {
-            "time": b["real_time"] * scale,
+            "time": b["cpu_time"] * scale,
             "bytes": int(b.get("bytes_read", 0)),
             "file": int(b.get("file_size", 0)),
         }
     print("| Format | real file: size, time µs | 1 MiB: time µs | large: size, time µs | large / 1 MiB "
           "| bytes read real / 1 MiB / large | floor (large) µs | large / floor | targets |")
     print("|---|---|---|---|---|---|---|---|---|")
+    known = ["m4a", "wma", "rm", "aa", "aac", "wv", "spx", "tta", "wav"]
+    order.sort(key=lambda f: known.index(f) if f in known else len(known))
     for fmt in order:
         r = rows[fmt]
         try:
