@@ -331,7 +331,7 @@ void plainRead(const std::string &path, std::vector<char> &buffer, std::size_t b
   while(fd >= 0 && got < bytes) {
     const std::size_t chunk = std::min(bytes - got, buffer.size());
     const ssize_t n = ::read(fd, buffer.data(), chunk);
-    if(n == 0 && ::lseek(fd, 0, SEEK_SET) == 0)
+    if(n == 0 && got > 0 && ::lseek(fd, 0, SEEK_SET) == 0)
       continue;
     if(n <= 0)
       break;
@@ -375,7 +375,7 @@ const std::vector<Format> &formats()
 struct Sample
 {
   std::string format;
-  std::string size;  // "real", "small" (1 MiB) or "large" (1 GiB)
+  std::string size;  // "real", "small" (1 MiB) or "large" (1 GiB; 8 MiB for a whole-file scan)
   std::string path;
   std::uint64_t fileSize = 0;
   std::uint64_t bytesRead = 0;
