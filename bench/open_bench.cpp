@@ -1,8 +1,10 @@
 /*
  * Cost of opening one file of each format through FileRef and reading its
  * tag and audio properties, on a small real file and on built files of
- * 1 MB and 1 GB, beside the I/O floor: opening the same file, reading as
- * many bytes as the open read with plain read(2), closing it.
+ * 1 MiB and 1 GiB (8 MiB for a format whose open reads the whole file,
+ * unless --full_scans), beside the I/O floor: opening the same file,
+ * reading as many bytes as the open read with plain read(2), closing it.
+ * --formats=a,b measures only those formats.
  *
  * The built files are the real file with its audio region stretched by a
  * sparse hole (size fields patched where the format keeps them), so they
