@@ -25,6 +25,18 @@ std::string tagged(const std::string &items)
   return file(mvhd(1000, 1000) + tagBoxes(items));
 }
 
+long bytesReadSoFar()
+{
+  std::ifstream in("/proc/self/io");
+  std::string key;
+  long value = 0;
+  while(in >> key >> value) {
+    if(key == "rchar:")
+      return value;
+  }
+  return -1L;
+}
+
 } // namespace
 
 TEST(Mp4Tag, StartsEmptyAndAnySetterMarksIt)
@@ -251,20 +263,31 @@ TEST(Mp4Items, LargeCoverIsReadOnce)
   brenvo_test::TempDir dir;
   const std::string path = dir.write("cover.m4a", bytes);
 
-  const auto rchar = [] {
-    std::ifstream in("/proc/self/io");
-    std::string key;
-    long value = 0;
-    while(in >> key >> value) {
-      if(key == "rchar:")
-        return value;
-    }
-    return -1L;
-  };
-  const long before = rchar();
+  const long before = bytesReadSoFar();
   TagLib::MP4::File f(path.c_str());
-  const long read = rchar() - before;
+  const long read = bytesReadSoFar() - before;
   EXPECT_EQ(String("Cover"), f.tag()->title());
   EXPECT_EQ(ByteVector(image.data(), static_cast<unsigned int>(image.size())), f.tag()->cover());
   EXPECT_LT(read, static_cast<long>(image.size()) + 4096);
+}
+
+TEST(Mp4Items, SkippedBoxesAreNotReadAlongWithTheirNeighbours)
+{
+  // Parsed boxes are fetched whole; the large boxes between them that no
+  // one parses, in the movie box and in the item list, are not.
+  const std::string skipped(1 << 20, '\x5A');
+  const std::string moov = mvhd(1000, 1000) + box("free", skipped) +
+                           box("udta", fullBox("meta", 0, 0, hdlr("mdir") + box("ilst", item("\251nam", "Title") +
+                                                                                    box("zzzz", skipped) +
+                                                                                    item("\251ART", "Artist"))));
+  brenvo_test::TempDir dir;
+  const std::string path = dir.write("skipped.m4a", file(moov));
+
+  const long before = bytesReadSoFar();
+  TagLib::MP4::File f(path.c_str());
+  const long read = bytesReadSoFar() - before;
+  EXPECT_EQ(String("Title"), f.tag()->title());
+  EXPECT_EQ(String("Artist"), f.tag()->artist());
+  EXPECT_EQ(1, f.audioProperties()->length());
+  EXPECT_LT(read, 4096);
 }

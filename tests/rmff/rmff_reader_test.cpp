@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -233,6 +234,16 @@ TEST_F(RmffReader, HeaderWalkFailuresSetTheFlagAndWriteTheMessage)
   }
   {
     ByteBuilder b;
+    b.append(rmf()).append(chunkDeclaring("DATA", 70008, ByteBuilder().fill(70000, 0)));
+    cases.push_back({"second chunk, a data chunk longer than 65536 bytes", b, 1});
+  }
+  {
+    ByteBuilder b;
+    b.append(rmf()).append(chunkDeclaring("DATA", 5000, ByteBuilder().fill(100, 0)));
+    cases.push_back({"second chunk, a data chunk the file ends inside", b, 1});
+  }
+  {
+    ByteBuilder b;
     b.append(chunk(".RMF", ByteBuilder().be16(0).be32(0))).append(prop()).append(data());
     cases.push_back({"file header too short for its fields", b, 0});
   }
@@ -339,6 +350,38 @@ TEST_F(RmffReader, SearchFindsChunksAnywhereAndNeverSetsTheFlag)
 
   EXPECT_EQ(r.seekChunk(chunkId("RMMD")), -1);
   EXPECT_EQ(r.err(), 0);
+}
+
+TEST_F(RmffReader, DataChunkIsWalkedOverNotRead)
+{
+  // A whole data chunk right after the file header passes like any other.
+  const Opened whole = open(ByteBuilder().append(rmf()).append(data(40)));
+  EXPECT_EQ(whole.reader->err(), 0);
+  EXPECT_EQ(whole.reader->records().size(), 1u);
+
+  // Opening a file with a large data chunk reads its headers and its end,
+  // not a buffer of media data.
+  ByteBuilder b;
+  b.append(rmf()).append(prop()).append(cont("T", "Au", "C", "Co")).append(data(1 << 20));
+  const std::string path = dir.write("large.rm", b.str());
+  const auto rchar = [] {
+    std::ifstream in("/proc/self/io");
+    std::string key;
+    long value = 0;
+    while(in >> key >> value) {
+      if(key == "rchar:")
+        return value;
+    }
+    return -1L;
+  };
+  const long before = rchar();
+  {
+    StderrCapture capture;
+    RealMediaFF reader(path.c_str(), true);
+    EXPECT_EQ(reader.err(), 0);
+    EXPECT_EQ(reader.title(), TagLib::String("T"));
+  }
+  EXPECT_LT(rchar() - before, 32 * 1024);
 }
 
 TEST_F(RmffReader, MissingMetadataSectionIsNoError)

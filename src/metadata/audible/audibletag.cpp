@@ -32,21 +32,28 @@ bool readBigEndian32(FILE *stream, std::uint32_t &value)
   return true;
 }
 
-// Bytes from the stream's position to the end of its file; 0 when that
-// cannot be told. (fstat leaves the stream's buffer alone.)
-std::uint64_t bytesLeft(FILE *stream)
+// Size of the stream's file, -1 when it cannot be told. (fstat leaves the
+// stream's buffer alone.)
+long long streamSize(FILE *stream)
 {
   struct stat status;
-  const long position = std::ftell(stream);
-  if(position < 0 || ::fstat(::fileno(stream), &status) != 0 || status.st_size < position)
-    return 0;
-  return static_cast<std::uint64_t>(status.st_size - position);
+  return ::fstat(::fileno(stream), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
 }
 
-// Reads a text of \a size bytes that the file must still hold.
-bool readText(FILE *stream, std::uint32_t size, std::string &text)
+// Bytes from the stream's position to the end of a file of \a size bytes;
+// 0 when that cannot be told.
+std::uint64_t bytesLeft(FILE *stream, long long size)
 {
-  if(size == 0 || size > bytesLeft(stream))
+  const long position = std::ftell(stream);
+  if(position < 0 || size < position)
+    return 0;
+  return static_cast<std::uint64_t>(size - position);
+}
+
+// Reads a text of \a size bytes that a file of \a fileSize bytes must still hold.
+bool readText(FILE *stream, std::uint32_t size, long long fileSize, std::string &text)
+{
+  if(size == 0 || size > bytesLeft(stream, fileSize))
     return false;
   text.assign(size, '\0');
   return readExact(stream, &text[0], size);
@@ -124,12 +131,14 @@ void Tag::readTags(FILE *stream)
   std::string key;
   std::string value;
   bool more = true;
+  m_streamSize = streamSize(stream);
   while(more) {
     more = readTag(stream, key, value);
     if(key.empty())
       break;
     applyRecord(key, value);
   }
+  m_streamSize = -1;
 
   m_album = "";
   m_track = 0;
@@ -147,8 +156,10 @@ bool Tag::readTag(FILE *stream, std::string &key, std::string &value)
   std::string readValue;
   // A length beyond the end of the file makes the record incomplete before
   // anything is allocated for it.
+  // One file size serves all records of a readTags() call.
+  const long long fileSize = m_streamSize >= 0 ? m_streamSize : streamSize(stream);
   if(!readBigEndian32(stream, keyLength) || !readBigEndian32(stream, valueLength) ||
-     !readText(stream, keyLength, readKey) || !readText(stream, valueLength, readValue))
+     !readText(stream, keyLength, fileSize, readKey) || !readText(stream, valueLength, fileSize, readValue))
     return false;
 
   key.swap(readKey);

@@ -85,6 +85,8 @@ private:
   unsigned int m_track;
   unsigned int m_userID;
   unsigned int m_tagsEndOffset;
+  // Size of the file being read, taken once per readTags(); -1 outside it.
+  long long m_streamSize = -1;
 };
 
 } // namespace BRENVO_NS

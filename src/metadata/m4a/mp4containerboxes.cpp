@@ -58,6 +58,8 @@ void parseChildren(const Mp4IsoBox &self, unsigned int headerSize, const char *t
   Mp4NestingGuard nesting(*file);
   if(!nesting.allowed())
     return;
+  // Child headers are read one by one: most children are skipped.
+  Mp4ReadAheadScope readAhead(file, 0);
 
   // 64 bits, so that a huge child size cannot wrap the sum past the check.
   unsigned long long consumed = headerSize;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -57,19 +58,35 @@ public:
                                            static_cast<unsigned long>(UINT_MAX)});
     ByteVector block(static_cast<unsigned int>(wanted), 0);
     unsigned long got = 0;
-    while(got < wanted) {
-      const ssize_t n = ::pread(m_fd, block.data() + got, wanted - got,
-                                static_cast<off_t>(m_position) + static_cast<off_t>(got));
-      if(n < 0 && errno == EINTR)
-        continue;
-      if(n <= 0)
-        break;
-      got += static_cast<unsigned long>(n);
+    // Bytes fetched ahead before.
+    const long cacheEnd = m_cacheStart + static_cast<long>(m_cache.size());
+    if(m_position >= m_cacheStart && m_position < cacheEnd) {
+      got = std::min(wanted, static_cast<unsigned long>(cacheEnd - m_position));
+      std::memcpy(block.data(), m_cache.data() + (m_position - m_cacheStart), got);
+    }
+    const long from = m_position + static_cast<long>(got);
+    const unsigned long rest = wanted - got;
+    if(rest > 0 && rest < readAheadSize && from < m_readAheadEnd) {
+      const unsigned long ahead = std::min({readAheadSize, static_cast<unsigned long>(m_readAheadEnd - from),
+                                            static_cast<unsigned long>(m_length - from)});
+      m_cache.resize(std::max(rest, ahead));
+      m_cache.resize(readAt(m_cache.data(), m_cache.size(), from));
+      m_cacheStart = from;
+      const unsigned long n = std::min(rest, static_cast<unsigned long>(m_cache.size()));
+      std::memcpy(block.data() + got, m_cache.data(), n);
+      got += n;
+    }
+    else if(rest > 0) {
+      got += readAt(block.data() + got, rest, from);
     }
     block.resize(static_cast<unsigned int>(got));
     m_position += static_cast<long>(got);
     return block;
   }
+
+  //! Small reads before \a end fetch up to readAheadSize bytes at once.
+  void setReadAheadEnd(long end) { m_readAheadEnd = end; }
+  long readAheadEnd() const { return m_readAheadEnd; }
 
   // Nothing is ever written to an MP4 file.
   void writeBlock(const ByteVector &) override {}
@@ -94,10 +111,31 @@ public:
   long length() override { return m_length; }
 
 private:
+  // Reads up to \a count bytes at \a offset; returns how many it got.
+  unsigned long readAt(char *out, unsigned long count, long offset)
+  {
+    unsigned long got = 0;
+    while(got < count) {
+      const ssize_t n = ::pread(m_fd, out + got, count - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
+      if(n < 0 && errno == EINTR)
+        continue;
+      if(n <= 0)
+        break;
+      got += static_cast<unsigned long>(n);
+    }
+    return got;
+  }
+
+  static constexpr unsigned long readAheadSize = 4096;
+
   std::string m_name;
   int m_fd = -1;
   long m_length = 0;
   long m_position = 0;
+  long m_readAheadEnd = 0;
+  // The last block fetched ahead; the file never changes under it.
+  std::vector<char> m_cache;
+  long m_cacheStart = 0;
 };
 
 } // namespace
@@ -107,6 +145,8 @@ class File::FilePrivate
 public:
   // First, so that it is closed last.
   std::unique_ptr<TagLib::IOStream> stream;
+  // The same stream when it can read ahead.
+  ReadOnlyStream *readAheadStream = nullptr;
   std::vector<std::unique_ptr<Mp4IsoBox>> boxes;
   BoxFactory factory;
   Mp4TagsProxy tagsProxy;
@@ -127,6 +167,7 @@ File::File(std::unique_ptr<TagLib::IOStream> stream)
   : TagLib::File(stream.get()), d(std::make_unique<FilePrivate>())
 {
   d->stream = std::move(stream);
+  d->readAheadStream = dynamic_cast<ReadOnlyStream *>(d->stream.get());
   if(isOpen()) {
     d->length = TagLib::File::length();
     seek(0);
@@ -265,6 +306,20 @@ ByteVector File::readAvailable(unsigned long count)
   if(position < 0 || position >= d->length || count == 0)
     return ByteVector();
   return readBlock(std::min(count, static_cast<unsigned long>(d->length - position)));
+}
+
+Mp4ReadAheadScope::Mp4ReadAheadScope(TagLib::File *file, long end) : m_file(dynamic_cast<MP4::File *>(file))
+{
+  if(m_file && m_file->d->readAheadStream) {
+    m_previous = m_file->d->readAheadStream->readAheadEnd();
+    m_file->d->readAheadStream->setReadAheadEnd(end);
+  }
+}
+
+Mp4ReadAheadScope::~Mp4ReadAheadScope()
+{
+  if(m_file && m_file->d->readAheadStream)
+    m_file->d->readAheadStream->setReadAheadEnd(m_previous);
 }
 
 Mp4NestingGuard::Mp4NestingGuard(MP4::File &file) : m_file(file)

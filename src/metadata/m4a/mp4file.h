@@ -19,6 +19,7 @@ inline namespace BRENVO_NS {
 class Mp4TagsProxy;
 class Mp4PropsProxy;
 class Mp4NestingGuard;
+class Mp4ReadAheadScope;
 
 /*!
  * An MP4/M4A file (.m4a, .m4b, .m4p, .mp4, .m4v, .mp4v), read only. The whole
@@ -29,9 +30,10 @@ class Mp4NestingGuard;
  * The stream readers below read big-endian values at the current position
  * and are what every box uses to read its fields.
  *
- * The file is opened read only and read without a read-ahead buffer, so that
- * opening it reads the box headers and the boxes the library uses and none
- * of the media data between them.
+ * The file is opened read only and read without a general read-ahead
+ * buffer, so that opening it reads the box headers and the boxes the
+ * library uses and none of the media data between them; only inside a box
+ * being parsed are its bytes fetched ahead.
  */
 class BRENVO_TAGLIB_EXPORT File : public TagLib::File
 {
@@ -86,6 +88,7 @@ private:
   File &operator=(const File &) = delete;
 
   friend class Mp4NestingGuard;
+  friend class Mp4ReadAheadScope;
 
   class FilePrivate;
   std::unique_ptr<FilePrivate> d;

@@ -42,6 +42,7 @@ void Mp4IsoBox::parsebox()
 {
   if(d->file)
     d->file->seek(d->offset);
+  Mp4ReadAheadScope readAhead(d->file, endOffset());
   parse();
 }
 
@@ -88,6 +89,8 @@ void Mp4IsoFullBox::parsebox()
       d->flags = versionAndFlags & 0xFFFFFF;
     }
   }
+  // Only now: a container's version must not fetch its children ahead.
+  Mp4ReadAheadScope readAhead(file(), endOffset());
   parse();
 }
 

@@ -103,6 +103,27 @@ private:
   MP4::File &m_file;
 };
 
+/*!
+ * While it lives, small reads of the file's stream up to \a end fetch a
+ * block at once and the next reads come from it: a box that is parsed is
+ * read in one call, not one per field. The container loop sets no end
+ * (\a end below the position) while it reads child headers, so that the
+ * bytes of a child that is only skipped are never fetched. The previous
+ * setting comes back when the scope ends.
+ */
+class Mp4ReadAheadScope
+{
+public:
+  Mp4ReadAheadScope(TagLib::File *file, long end);
+  ~Mp4ReadAheadScope();
+  Mp4ReadAheadScope(const Mp4ReadAheadScope &) = delete;
+  Mp4ReadAheadScope &operator=(const Mp4ReadAheadScope &) = delete;
+
+private:
+  MP4::File *m_file;
+  long m_previous = 0;
+};
+
 } // namespace BRENVO_NS
 } // namespace MP4
 } // namespace TagLib

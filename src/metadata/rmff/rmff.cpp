@@ -8,6 +8,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <tag.h>
@@ -196,6 +197,20 @@ long RealMediaFF::readBytes(unsigned char *buf, std::size_t count)
   return static_cast<long>(total);
 }
 
+long RealMediaFF::skipBytes(std::size_t count)
+{
+  // Counts what a read would have delivered: the bytes up to the end of the file.
+  struct stat status;
+  const off_t pos = ::lseek(d->fd, 0, SEEK_CUR);
+  if(pos < 0 || ::fstat(d->fd, &status) != 0)
+    return -1;
+  const off_t left = status.st_size > pos ? status.st_size - pos : 0;
+  const std::size_t n = std::min<std::size_t>(count, static_cast<std::size_t>(left));
+  if(::lseek(d->fd, static_cast<off_t>(n), SEEK_CUR) < 0)
+    return -1;
+  return static_cast<long>(n);
+}
+
 int RealMediaFF::readHeader(std::uint32_t *fourcc, std::uint32_t *csize)
 {
   unsigned char hdr[8];
@@ -237,7 +252,9 @@ int RealMediaFF::getChunk(unsigned char *buf, std::size_t size, std::uint32_t *f
     return 8;
   }
   const std::size_t body = std::min<std::size_t>(size - 8, *csize - 8);
-  const long got = readBytes(buf + 8, body);
+  // Nothing in the data chunk is parsed: its bytes are passed over, not
+  // copied, so opening never reads up to a buffer of media data.
+  const long got = *fourcc == DATA_ID ? skipBytes(body) : readBytes(buf + 8, body);
   if(got < 0) {
     d->err = -1;
     return 8;

@@ -268,6 +268,8 @@ public:
 private:
   void open();
   long readBytes(unsigned char *buf, std::size_t count);
+  //! Moves over up to \a count bytes without reading them; returns how many the file held.
+  long skipBytes(std::size_t count);
   int readHeader(std::uint32_t *fourcc, std::uint32_t *csize);
   int parseProperty(MDProperties *props, const unsigned char *buf, std::size_t available, int depth);
   void parseLogicalStream(MediaProperties *mh);

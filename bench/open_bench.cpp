@@ -1,0 +1,534 @@
+/*
+ * Cost of opening one file of each format through FileRef and reading its
+ * tag and audio properties, on a small real file and on built files of
+ * 1 MiB and 1 GiB (8 MiB for a format whose open reads the whole file,
+ * unless --full_scans), beside the I/O floor: opening the same file,
+ * reading as many bytes as the open read with plain read(2), closing it.
+ * --formats=a,b measures only those formats.
+ *
+ * The built files are the real file with its audio region stretched by a
+ * sparse hole (size fields patched where the format keeps them), so they
+ * carry the same tag and header as the real one; the program checks that
+ * they read back alike before measuring. Bytes read per open come from the
+ * rchar counter of /proc/self/io.
+ */
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <unistd.h>
+
+#include <audioproperties.h>
+#include <fileref.h>
+#include <tag.h>
+
+#include "tplugins.h"
+
+namespace {
+
+const std::uint64_t MiB = 1024 * 1024;
+const std::uint64_t GiB = 1024 * MiB;
+
+// ---------------------------------------------------------------- bytes
+
+std::uint32_t getBE32(const std::string &s, std::size_t at)
+{
+  return (std::uint32_t(std::uint8_t(s[at])) << 24) | (std::uint32_t(std::uint8_t(s[at + 1])) << 16) |
+         (std::uint32_t(std::uint8_t(s[at + 2])) << 8) | std::uint32_t(std::uint8_t(s[at + 3]));
+}
+
+std::uint64_t getLE(const std::string &s, std::size_t at, int bytes)
+{
+  std::uint64_t v = 0;
+  for(int i = bytes - 1; i >= 0; --i)
+    v = (v << 8) | std::uint8_t(s[at + static_cast<std::size_t>(i)]);
+  return v;
+}
+
+void putBE32(std::string &s, std::size_t at, std::uint64_t v)
+{
+  if(v > 0xFFFFFFFFu)
+    throw std::runtime_error("32-bit size field overflows");
+  for(int i = 0; i < 4; ++i)
+    s[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (24 - 8 * i)) & 0xFF);
+}
+
+void putLE(std::string &s, std::size_t at, std::uint64_t v, int bytes)
+{
+  if(bytes < 8 && v >> (8 * bytes))
+    throw std::runtime_error("little-endian size field overflows");
+  for(int i = 0; i < bytes; ++i)
+    s[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+std::string readWhole(const std::string &path)
+{
+  std::ifstream in(path, std::ios::binary);
+  if(!in)
+    throw std::runtime_error("cannot read " + path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// ---------------------------------------------------------------- layouts
+
+/*
+ * A built file: head, then a hole of zeros, then tail. A layout splits the
+ * real file where its audio may grow and patches the size fields for the
+ * given number of extra bytes.
+ */
+struct Split
+{
+  std::string head;
+  std::string tail;
+};
+
+using Layout = std::function<Split(const std::string &real, std::uint64_t extra)>;
+
+Split splitAt(const std::string &real, std::size_t at)
+{
+  return Split{real.substr(0, at), real.substr(at)};
+}
+
+// MP4: the mdat box grows; boxes behind it (moov) stay behind it.
+Split mp4Layout(const std::string &real, std::uint64_t extra)
+{
+  std::size_t pos = 0;
+  while(pos + 8 <= real.size()) {
+    const std::uint32_t size = getBE32(real, pos);
+    if(real.compare(pos + 4, 4, "mdat") == 0) {
+      Split split = splitAt(real, pos + size);
+      putBE32(split.head, pos, size + extra);
+      return split;
+    }
+    if(size < 8)
+      break;
+    pos += size;
+  }
+  throw std::runtime_error("no mdat box");
+}
+
+// ASF: the data object after the header object grows; index objects follow it.
+Split asfLayout(const std::string &real, std::uint64_t extra)
+{
+  const std::size_t data = static_cast<std::size_t>(getLE(real, 16, 8));
+  if(data + 24 > real.size())
+    throw std::runtime_error("no data object");
+  const std::uint64_t size = getLE(real, data + 16, 8);
+  Split split = splitAt(real, data + static_cast<std::size_t>(size));
+  putLE(split.head, data + 16, size + extra, 8);
+  return split;
+}
+
+// RealMedia: the DATA chunk grows; what follows (index, ID3v1) stays behind it.
+Split realMediaLayout(const std::string &real, std::uint64_t extra)
+{
+  std::size_t pos = 0;
+  std::size_t prop = 0;
+  while(pos + 8 <= real.size()) {
+    const std::uint32_t size = getBE32(real, pos + 4);
+    if(real.compare(pos, 4, "PROP") == 0)
+      prop = pos;
+    if(real.compare(pos, 4, "DATA") == 0) {
+      // A trailing ID3v1 tag stays whole even where the chunk claims its bytes.
+      std::size_t end = std::min<std::size_t>(pos + size, real.size());
+      if(real.size() >= 128 && real.compare(real.size() - 128, 3, "TAG") == 0)
+        end = std::min(end, real.size() - 128);
+      Split split = splitAt(real, end);
+      putBE32(split.head, pos + 4, size + extra);
+      // The PROP index offset points behind the data.
+      if(prop && getBE32(split.head, prop + 38) > pos)
+        putBE32(split.head, prop + 38, getBE32(split.head, prop + 38) + extra);
+      return split;
+    }
+    if(size < 8)
+      break;
+    pos += size;
+  }
+  throw std::runtime_error("no DATA chunk");
+}
+
+// Audible: the audio is the rest of the file; its size is the first field.
+Split audibleLayout(const std::string &real, std::uint64_t extra)
+{
+  Split split = splitAt(real, real.size());
+  putBE32(split.head, 0, real.size() + extra);
+  return split;
+}
+
+// Raw ADTS: the hole lies between the frames, the last frames end the file
+// (so the last frame is found where it is in any real stream).
+Split adtsLayout(const std::string &real, std::uint64_t)
+{
+  std::vector<std::size_t> frames;
+  std::size_t pos = 0;
+  while(pos + 7 <= real.size() && std::uint8_t(real[pos]) == 0xFF && (std::uint8_t(real[pos + 1]) & 0xF0) == 0xF0) {
+    frames.push_back(pos);
+    const std::size_t length = ((std::size_t(std::uint8_t(real[pos + 3])) & 3) << 11) |
+                               (std::size_t(std::uint8_t(real[pos + 4])) << 3) |
+                               (std::size_t(std::uint8_t(real[pos + 5])) >> 5);
+    if(length < 7)
+      break;
+    pos += length;
+  }
+  if(frames.size() < 8 || pos != real.size())
+    throw std::runtime_error("not a plain ADTS stream");
+  return Split{real, real.substr(frames[frames.size() - 4])};
+}
+
+// Tags at the end of WavPack and TTA files: the APE tag and/or ID3v1 stay there.
+std::size_t trailingTagsStart(const std::string &real)
+{
+  std::size_t end = real.size();
+  if(end >= 128 && real.compare(end - 128, 3, "TAG") == 0)
+    end -= 128;
+  if(end >= 32 && real.compare(end - 32, 8, "APETAGEX") == 0) {
+    const std::size_t size = static_cast<std::size_t>(getLE(real, end - 32 + 12, 4));
+    const bool hasHeader = getLE(real, end - 32 + 20, 4) & 0x80000000u;
+    end -= size + (hasHeader ? 32 : 0);
+  }
+  return end;
+}
+
+Split trailingTagsLayout(const std::string &real, std::uint64_t)
+{
+  return splitAt(real, trailingTagsStart(real));
+}
+
+// Ogg: the last page (with the final granule position) ends the file.
+Split oggLayout(const std::string &real, std::uint64_t)
+{
+  const std::size_t last = real.rfind("OggS");
+  if(last == std::string::npos || last == 0)
+    throw std::runtime_error("no last Ogg page");
+  return splitAt(real, last);
+}
+
+// WAVE: the data chunk grows; chunks behind it stay behind it.
+Split waveLayout(const std::string &real, std::uint64_t extra)
+{
+  std::size_t pos = 12;
+  while(pos + 8 <= real.size()) {
+    const std::uint64_t size = getLE(real, pos + 4, 4);
+    if(real.compare(pos, 4, "data") == 0) {
+      Split split = splitAt(real, pos + 8 + static_cast<std::size_t>(size));
+      putLE(split.head, pos + 4, size + extra, 4);
+      putLE(split.head, 4, getLE(split.head, 4, 4) + extra, 4);
+      return split;
+    }
+    pos += 8 + static_cast<std::size_t>(size) + (size & 1);
+  }
+  throw std::runtime_error("no data chunk");
+}
+
+void writeSparse(const std::string &path, const Split &split, std::uint64_t total)
+{
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const off_t tailAt = static_cast<off_t>(total - split.tail.size());
+  const bool ok = fd >= 0 && ::pwrite(fd, split.head.data(), split.head.size(), 0) == ssize_t(split.head.size()) &&
+                  ::ftruncate(fd, static_cast<off_t>(total)) == 0 &&
+                  ::pwrite(fd, split.tail.data(), split.tail.size(), tailAt) == ssize_t(split.tail.size());
+  if(fd >= 0)
+    ::close(fd);
+  if(!ok)
+    throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+}
+
+// ---------------------------------------------------------------- reading
+
+// What a host reads of a file: the common tag fields and audio properties.
+struct Snapshot
+{
+  bool opened = false;
+  std::string title, artist, album, comment, genre;
+  unsigned int year = 0, track = 0;
+  bool hasProperties = false;
+  int length = 0, bitrate = 0, sampleRate = 0, channels = 0;
+
+  std::string describe() const
+  {
+    std::ostringstream out;
+    out << (opened ? "" : "(not opened) ") << '"' << title << "\" / \"" << artist << "\" / \"" << album
+        << "\" / \"" << comment << "\" / \"" << genre << "\" " << year << " #" << track;
+    if(hasProperties)
+      out << "; " << length << " s, " << bitrate << " kbit/s, " << sampleRate << " Hz, " << channels << " ch";
+    return out.str();
+  }
+};
+
+Snapshot openAndRead(const std::string &path)
+{
+  Snapshot s;
+  TagLib::FileRef ref(path.c_str(), true, TagLib::AudioProperties::Average);
+  if(ref.isNull())
+    return s;
+  s.opened = true;
+  if(const TagLib::Tag *tag = ref.tag()) {
+    s.title = tag->title().to8Bit(true);
+    s.artist = tag->artist().to8Bit(true);
+    s.album = tag->album().to8Bit(true);
+    s.comment = tag->comment().to8Bit(true);
+    s.genre = tag->genre().to8Bit(true);
+    s.year = tag->year();
+    s.track = tag->track();
+  }
+  if(const TagLib::AudioProperties *p = ref.audioProperties()) {
+    s.hasProperties = true;
+    s.length = p->length();
+    s.bitrate = p->bitrate();
+    s.sampleRate = p->sampleRate();
+    s.channels = p->channels();
+  }
+  return s;
+}
+
+// The bytes this process has read through read(2) and its kin so far.
+std::uint64_t readChars()
+{
+  char buffer[512];
+  const int fd = ::open("/proc/self/io", O_RDONLY | O_CLOEXEC);
+  if(fd < 0)
+    return 0;
+  const ssize_t n = ::read(fd, buffer, sizeof(buffer) - 1);
+  ::close(fd);
+  if(n <= 0)
+    return 0;
+  buffer[n] = '\0';
+  const char *rchar = std::strstr(buffer, "rchar:");
+  return rchar ? std::strtoull(rchar + 6, nullptr, 10) : 0;
+}
+
+// Bytes read by \a work, without the bytes of reading the counter itself.
+std::uint64_t bytesReadBy(const std::function<void()> &work)
+{
+  const std::uint64_t a = readChars();
+  const std::uint64_t b = readChars();
+  work();
+  const std::uint64_t c = readChars();
+  return (c - b) - (b - a);
+}
+
+/*
+ * The floor: open, read \a bytes from the start, close. An open that read
+ * more than the file holds read parts of it again; so does the floor.
+ */
+void plainRead(const std::string &path, std::vector<char> &buffer, std::size_t bytes)
+{
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::size_t got = 0;
+  while(fd >= 0 && got < bytes) {
+    const std::size_t chunk = std::min(bytes - got, buffer.size());
+    const ssize_t n = ::read(fd, buffer.data(), chunk);
+    if(n == 0 && got > 0 && ::lseek(fd, 0, SEEK_SET) == 0)
+      continue;
+    if(n <= 0)
+      break;
+    got += static_cast<std::size_t>(n);
+  }
+  if(fd >= 0)
+    ::close(fd);
+  benchmark::DoNotOptimize(buffer.data());
+}
+
+// ---------------------------------------------------------------- formats
+
+struct Format
+{
+  const char *name;
+  const char *realFile;  // below tests/data
+  Layout layout;
+  // Properties that follow the audio size by definition of the format.
+  bool lengthGrows;
+  bool bitrateGrows;
+  // TagLib's MPEG file reads all of a file it finds no MPEG frame in.
+  bool readsWholeFile;
+};
+
+const std::vector<Format> &formats()
+{
+  static const std::vector<Format> list = {
+    {"m4a", "m4a/aac-mono-22k.m4a", mp4Layout, false, false, false},
+    {"wma", "asf/mutagen-tags.wma", asfLayout, false, false, false},
+    {"rm", "rmff/ac3-id3v1.rm", realMediaLayout, false, false, false},
+    {"aa", "audible/book.aa", audibleLayout, false, false, false},
+    {"aac", "aac/sine.aac", adtsLayout, false, false, true},
+    {"wv", "wavpack/mono24-ape-id3v1.wv", trailingTagsLayout, false, true, false},
+    {"spx", "speex/wideband.spx", oggLayout, false, false, false},
+    {"tta", "trueaudio/mono24-id3v2-id3v1.tta", trailingTagsLayout, false, true, false},
+    {"wav", "wav/list.wav", waveLayout, true, false, false},
+  };
+  return list;
+}
+
+struct Sample
+{
+  std::string format;
+  std::string size;  // "real", "small" (1 MiB) or "large" (1 GiB; 8 MiB for a whole-file scan)
+  std::string path;
+  std::uint64_t fileSize = 0;
+  std::uint64_t bytesRead = 0;
+};
+
+bool sameExceptGrowth(const Format &f, const Snapshot &real, const Snapshot &built)
+{
+  const bool tagsAlike = real.opened && built.opened && real.title == built.title && real.artist == built.artist &&
+                         real.album == built.album && real.comment == built.comment && real.genre == built.genre &&
+                         real.year == built.year && real.track == built.track;
+  const bool fixedAlike = real.hasProperties == built.hasProperties && real.sampleRate == built.sampleRate &&
+                          real.channels == built.channels;
+  const bool lengthOk = f.lengthGrows ? built.length > real.length : built.length == real.length;
+  const bool bitrateOk = f.bitrateGrows ? built.bitrate > real.bitrate : built.bitrate == real.bitrate;
+  return tagsAlike && fixedAlike && lengthOk && bitrateOk;
+}
+
+std::string g_tempDir;
+
+int removeEntry(const char *path, const struct stat *, int, struct FTW *)
+{
+  return ::remove(path);
+}
+
+void removeTempDir()
+{
+  if(!g_tempDir.empty())
+    ::nftw(g_tempDir.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+struct Options
+{
+  // Formats to measure (empty: all).
+  std::vector<std::string> formats;
+  // Build the large file of a format that reads the whole file at 1 GB too.
+  bool fullScans = false;
+};
+
+bool wanted(const Options &options, const std::string &name)
+{
+  return options.formats.empty() ||
+         std::find(options.formats.begin(), options.formats.end(), name) != options.formats.end();
+}
+
+std::vector<Sample> prepareSamples(const Options &options)
+{
+  const char *base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/brenvo-bench-XXXXXX";
+  if(!::mkdtemp(&pattern[0]))
+    throw std::runtime_error("cannot make a temporary directory");
+  g_tempDir = pattern;
+  std::atexit(removeTempDir);
+
+  std::vector<Sample> samples;
+  bool allAlike = true;
+  for(const Format &f : formats()) {
+    if(!wanted(options, f.name))
+      continue;
+    const std::string realPath = std::string(BRENVO_BENCH_DATA_DIR) + "/" + f.realFile;
+    const std::string real = readWhole(realPath);
+    Snapshot expected;
+    const std::uint64_t realBytes = bytesReadBy([&] { expected = openAndRead(realPath); });
+    samples.push_back({f.name, "real", realPath, real.size(), realBytes});
+    const std::string extension = realPath.substr(realPath.rfind('.'));
+    const std::uint64_t largeSize = f.readsWholeFile && !options.fullScans ? 8 * MiB : GiB;
+    for(const std::uint64_t size : {MiB, largeSize}) {
+      const std::string label = size == MiB ? "small" : "large";
+      const std::string path = g_tempDir + "/" + f.name + "-" + label + extension;
+      const Split split = f.layout(real, size - real.size());
+      writeSparse(path, split, size);
+      // The page cache holds what was just written, holes need no disk.
+      Snapshot got;
+      const std::uint64_t bytes = bytesReadBy([&] { got = openAndRead(path); });
+      if(!sameExceptGrowth(f, expected, got)) {
+        std::cerr << f.name << " " << label << " reads differently:\n  real:  " << expected.describe()
+                  << "\n  built: " << got.describe() << "\n";
+        allAlike = false;
+      }
+      samples.push_back({f.name, label, path, size, bytes});
+    }
+    std::cerr << f.name << ": " << expected.describe() << "\n";
+  }
+  if(!allAlike)
+    throw std::runtime_error("built files do not read like the real ones");
+  return samples;
+}
+
+void benchOpen(benchmark::State &state, const Sample &s)
+{
+  for(auto _ : state)
+    benchmark::DoNotOptimize(openAndRead(s.path));
+  state.counters["bytes_read"] = static_cast<double>(s.bytesRead);
+  state.counters["file_size"] = static_cast<double>(s.fileSize);
+}
+
+void benchFloor(benchmark::State &state, const Sample &s)
+{
+  std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(s.bytesRead, 4 * MiB) + 1));
+  for(auto _ : state)
+    plainRead(s.path, buffer, static_cast<std::size_t>(s.bytesRead));
+  state.counters["bytes_read"] = static_cast<double>(s.bytesRead);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+  registerTaglibPlugins();
+  // Our own options go before Google Benchmark sees the command line.
+  Options options;
+  int kept = 1;
+  for(int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if(arg.rfind("--formats=", 0) == 0) {
+      std::istringstream list(arg.substr(10));
+      std::string name;
+      while(std::getline(list, name, ','))
+        options.formats.push_back(name);
+    }
+    else if(arg == "--full_scans") {
+      options.fullScans = true;
+    }
+    else {
+      argv[kept++] = argv[i];
+    }
+  }
+  argc = kept;
+  benchmark::Initialize(&argc, argv);
+  if(benchmark::ReportUnrecognizedArguments(argc, argv))
+    return 1;
+
+  static std::vector<Sample> samples;
+  try {
+    samples = prepareSamples(options);
+  }
+  catch(const std::exception &e) {
+    std::cerr << "brenvo_bench: " << e.what() << "\n";
+    return 1;
+  }
+  for(const Sample &s : samples) {
+    for(const bool floor : {false, true}) {
+      const std::string name = std::string(floor ? "floor/" : "open/") + s.format + "/" + s.size;
+      benchmark::internal::Benchmark *b =
+        benchmark::RegisterBenchmark(name.c_str(), floor ? benchFloor : benchOpen, s);
+      b->Unit(benchmark::kMicrosecond);
+      // A whole-file scan of a large file is timed once, not for seconds.
+      if(s.bytesRead > 16 * MiB)
+        b->Iterations(1)->Repetitions(1);
+    }
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
