@@ -160,7 +160,7 @@ void printText(const std::string &path, const TagLib::FileRef &ref)
     if(!extras.empty()) {
       std::cout << "-- TAG (format) --\n";
       for(const auto &field : extras)
-        std::cout << std::left << std::setw(8) << field.first << "- \"" << field.second << "\"\n";
+        std::cout << std::left << std::setw(9) << field.first << "- \"" << field.second << "\"\n";
     }
   }
   if(const TagLib::AudioProperties *props = ref.audioProperties()) {
