@@ -280,6 +280,8 @@ TEST(AsfRead, HostileHeadersAreBoundedAndNotRewritten)
   sizeTooLarge[21] = 0x01;  // object size beyond the header
   std::string headerTooLarge = header({good});
   headerTooLarge[20] = 0x7F;  // header size beyond the file
+  std::string headerSizeNegative = header({good}) + audioTail();
+  headerSizeNegative[23] = '\x80';  // the 64-bit size field with its top bit set
   std::string nestedZero = headerExtension({metadata({})});
   std::fill(nestedZero.begin() + 24 + 22 + 16, nestedZero.begin() + 24 + 22 + 24, '\0');
   const std::string hostileRecords = extendedContentDescription({
@@ -301,6 +303,7 @@ TEST(AsfRead, HostileHeadersAreBoundedAndNotRewritten)
     {"object size below 24", header({good, sizeTooSmall}) + audioTail(), false},
     {"object beyond the header", header({sizeTooLarge}) + audioTail(), false},
     {"header beyond the file", headerTooLarge, false},
+    {"header size with the top bit set", headerSizeNegative, false},
     {"count above the objects", header({good}, 1000) + audioTail(), false},
     {"count below the objects", header({good, good}, 1) + audioTail(), false},
     {"nested size 0", header({nestedZero}) + audioTail(), false},

@@ -411,7 +411,8 @@ void File::read(bool, AudioProperties::ReadStyle)
 
   // The walk stays inside the header as declared and as present in the file.
   d->headerComplete = d->size >= headerObjectSize && d->size <= fileLength;
-  const long long headerEnd = d->size < fileLength ? d->size : fileLength;
+  // (The size field is 64-bit: a value with the top bit set reads as negative.)
+  const long long headerEnd = d->size >= 0 && d->size < fileLength ? d->size : fileLength;
   long long pos = headerObjectSize;
   unsigned int parsed = 0;
   while(parsed < count && headerEnd - pos >= objectHeaderSize) {
