@@ -281,7 +281,9 @@ TEST(AsfRead, HostileHeadersAreBoundedAndNotRewritten)
   std::string headerTooLarge = header({good});
   headerTooLarge[20] = 0x7F;  // header size beyond the file
   std::string headerSizeNegative = header({good}) + audioTail();
-  headerSizeNegative[23] = '\x80';  // the 64-bit size field with its top bit set
+  // The 64-bit size field as 0x8000000000000000: negative when read signed.
+  std::fill(headerSizeNegative.begin() + 16, headerSizeNegative.begin() + 23, '\0');
+  headerSizeNegative[23] = '\x80';
   std::string nestedZero = headerExtension({metadata({})});
   std::fill(nestedZero.begin() + 24 + 22 + 16, nestedZero.begin() + 24 + 22 + 24, '\0');
   const std::string hostileRecords = extendedContentDescription({
