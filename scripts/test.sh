@@ -11,4 +11,4 @@ cmake --build build-asan -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
-scripts/fuzz.sh build-asan "${BRENVO_FUZZ_SECONDS:-10}"
+scripts/fuzz.sh build-asan "${BRENVO_FUZZ_RUNS:-15000}"
