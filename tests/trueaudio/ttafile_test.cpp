@@ -273,38 +273,10 @@ TEST(TTAFileRead, TheGivenFrameFactoryReadsTheID3v2Tag)
 
 TEST(TTAFileRead, ReadOnlyFileIsNotSaved)
 {
-  TempDir dir;
-  const std::string content = Disk{true, true}.content();
-  const std::string path = dir.write("t.tta", content);
-  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-  runAsUnprivileged(dir, [&] {
-    File f(path.c_str());
-    ASSERT_TRUE(f.isValid());
-    ASSERT_TRUE(f.readOnly());
-    f.tag()->setTitle("not written");
-    EXPECT_FALSE(f.save());
-  });
-  EXPECT_EQ(readFile(path), content);
+  Scenarios::readOnlyFileIsNotSaved();
 }
 
 TEST(TTAFileRef, OpensAsOurFileAndServesAHost)
 {
-  ensurePluginsRegistered();
-  TempDir dir;
-  const std::string path = dir.write("Song.TTA", Disk{true, true}.content());
-  {
-    TagLib::FileRef ref(path.c_str());
-    ASSERT_FALSE(ref.isNull());
-    ASSERT_NE(dynamic_cast<File *>(ref.file()), nullptr);
-    const TagLib::PropertyMap properties = ref.file()->properties();
-    EXPECT_EQ(properties["TITLE"], TagLib::StringList("rich title"));
-    EXPECT_EQ(properties["ALBUM"], TagLib::StringList("v1 album"));
-  }
-  const HostResult result = exerciseHost(path, true);
-  EXPECT_TRUE(result.opened);
-  EXPECT_TRUE(result.saved);
-  File f(path.c_str());
-  EXPECT_EQ(f.tag()->title(), "Host title");
-  EXPECT_EQ(f.ID3v1Tag()->artist(), "Host artist");
-  EXPECT_EQ(f.audioProperties()->sampleRate(), 44100);
+  Scenarios::servesAHost("Song.TTA");
 }

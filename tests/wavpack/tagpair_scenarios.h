@@ -17,8 +17,13 @@
 #include <functional>
 #include <string>
 
-#include <id3v1tag.h>
+#include <sys/stat.h>
 
+#include <fileref.h>
+#include <id3v1tag.h>
+#include <tpropertymap.h>
+
+#include "hostcalls.h"
 #include "tagcheck.h"
 #include "testfiles.h"
 #include "wavpack/combinedtag.h"
@@ -148,6 +153,47 @@ public:
         }
       }
     }
+  }
+
+  //! A read-only file is not saved and not changed, even when the test runs as root.
+  static void readOnlyFileIsNotSaved()
+  {
+    TempDir dir;
+    const std::string content = Disk{true, true}.content();
+    const std::string path = dir.write(Format::name, content);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    runAsUnprivileged(dir, [&] {
+      File f(path.c_str());
+      ASSERT_TRUE(f.isValid());
+      ASSERT_TRUE(f.readOnly());
+      f.tag()->setTitle("not written");
+      EXPECT_FALSE(f.save());
+    });
+    EXPECT_EQ(readFile(path), content);
+  }
+
+  //! FileRef opens the file (any letter case) as ours, and a host can read and save it.
+  static void servesAHost(const char *upperCaseName)
+  {
+    ensurePluginsRegistered();
+    TempDir dir;
+    const std::string path = dir.write(upperCaseName, Disk{true, true}.content());
+    {
+      TagLib::FileRef ref(path.c_str());
+      ASSERT_FALSE(ref.isNull());
+      ASSERT_NE(dynamic_cast<File *>(ref.file()), nullptr);
+      const TagLib::PropertyMap properties = ref.file()->properties();
+      EXPECT_EQ(properties["TITLE"], TagLib::StringList("rich title"));
+      EXPECT_EQ(properties["ALBUM"], TagLib::StringList("v1 album"));
+    }
+    const HostResult result = exerciseHost(path, true);
+    EXPECT_TRUE(result.opened);
+    EXPECT_TRUE(result.saved);
+    File f(path.c_str());
+    EXPECT_EQ(f.tag()->title(), "Host title");
+    EXPECT_EQ(f.ID3v1Tag()->artist(), "Host artist");
+    EXPECT_EQ(f.audioProperties()->sampleRate(), 44100);
+    EXPECT_NE(readFile(path).find(Format::media()), std::string::npos) << "the audio bytes changed";
   }
 
   /*!
