@@ -106,7 +106,7 @@ std::unique_ptr<char[]> readText(Cursor &c, std::size_t n)
     c.take(n);
     return nullptr;
   }
-  std::unique_ptr<char[]> text(new char[n + 1]);
+  auto text = std::make_unique<char[]>(n + 1);
   c.bytes(text.get(), n);
   text[n] = '\0';
   return text;
@@ -304,7 +304,7 @@ int RealMediaFF::init()
     d->err = -1;
     return -1;
   }
-  std::unique_ptr<unsigned char[]> buf(new unsigned char[ChunkBufferSize]);
+  auto buf = std::make_unique<unsigned char[]>(ChunkBufferSize);
 
   d->unlistedFileHeader = std::make_unique<File_Header_v0_v1>();
   File_Header_v0_v1 *fh = d->unlistedFileHeader.get();
@@ -429,7 +429,7 @@ int RealMediaFF::getMediaPropHeader(MediaProperties *mh, const unsigned char *bu
   c.bytes(mh->mime_type, mh->mime_type_size);
   mh->type_specific_len = c.u32();
   if(c.ok() && mh->type_specific_len > 0 && mh->type_specific_len <= c.remaining()) {
-    mh->type_specific_data.reset(new unsigned char[mh->type_specific_len]);
+    mh->type_specific_data = std::make_unique<unsigned char[]>(mh->type_specific_len);
     c.bytes(mh->type_specific_data.get(), mh->type_specific_len);
   }
   else if(mh->type_specific_len > 0) {
@@ -468,8 +468,8 @@ void RealMediaFF::parseLogicalStream(MediaProperties *mh)
     const std::size_t p = ls->num_physical_streams;
     if(c.remaining() < 6 * p)
       return;
-    ls->physical_stream_numbers.reset(new std::uint16_t[p]);
-    ls->data_offsets.reset(new std::uint32_t[p]);
+    ls->physical_stream_numbers = std::make_unique<std::uint16_t[]>(p);
+    ls->data_offsets = std::make_unique<std::uint32_t[]>(p);
     for(std::size_t i = 0; i < p; ++i)
       ls->physical_stream_numbers[i] = c.u16();
     for(std::size_t i = 0; i < p; ++i)
@@ -481,7 +481,7 @@ void RealMediaFF::parseLogicalStream(MediaProperties *mh)
     const std::size_t r = ls->num_rules;
     if(c.remaining() < 2 * r)
       return;
-    ls->rule_to_physical_stream.reset(new std::uint16_t[r]);
+    ls->rule_to_physical_stream = std::make_unique<std::uint16_t[]>(r);
     for(std::size_t i = 0; i < r; ++i)
       ls->rule_to_physical_stream[i] = c.u16();
   }
@@ -517,7 +517,7 @@ void RealMediaFF::parseLogicalStream(MediaProperties *mh)
       if(prop.value_length && c.ok()) {
         if(prop.value_length > c.remaining())
           return;
-        prop.value.reset(new unsigned char[prop.value_length + 1u]);
+        prop.value = std::make_unique<unsigned char[]>(prop.value_length + 1u);
         c.bytes(prop.value.get(), prop.value_length);
         prop.value[prop.value_length] = 0;
       }
@@ -570,7 +570,7 @@ int RealMediaFF::initMetadataSection()
   MetadataSection *section = d->unlistedSection.get();
   d->metadataSection = section;
 
-  std::unique_ptr<unsigned char[]> buf(new unsigned char[ChunkBufferSize]);
+  auto buf = std::make_unique<unsigned char[]>(ChunkBufferSize);
   std::uint32_t consumed = 0;
   const int r = getChunk(buf.get(), ChunkBufferSize, &section->object_id, &section->size, consumed);
   if(r < 0 || consumed != section->size || section->object_id != RMMD_ID || section->size < 16) {
@@ -618,7 +618,7 @@ int RealMediaFF::parseProperty(MDProperties *props, const unsigned char *buf, st
   if(!c.ok() || props->value_length > c.remaining())
     return -1;
   if(props->value_length) {
-    props->value.reset(new unsigned char[props->value_length]);
+    props->value = std::make_unique<unsigned char[]>(props->value_length);
     c.bytes(props->value.get(), props->value_length);
   }
 
