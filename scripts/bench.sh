@@ -7,7 +7,7 @@
 #                 reads the whole file (AAC); that run takes minutes.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/setup.sh g++ cmake pkg-config libtag1-dev libbenchmark-dev
+scripts/setup.sh g++ cmake pkg-config libtag1-dev libbenchmark-dev
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBRENVO_BUILD_BENCHMARKS=ON \
   -DBRENVO_BUILD_TESTS=OFF -DBRENVO_BUILD_CLI=OFF >/dev/null
 cmake --build build-bench -j"$(nproc)" --target brenvo_bench >/dev/null

@@ -2,7 +2,7 @@
 # Builds the library and brenvo-tag, then prints the bundled sample files.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/setup.sh g++ cmake pkg-config libtag1-dev nlohmann-json3-dev libgtest-dev
+scripts/setup.sh g++ cmake pkg-config libtag1-dev nlohmann-json3-dev libgtest-dev
 cmake -S . -B build-demo -DCMAKE_BUILD_TYPE=Release -DBRENVO_BUILD_TESTS=OFF >/dev/null
 cmake --build build-demo -j"$(nproc)"
 echo

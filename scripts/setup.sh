@@ -1,5 +1,8 @@
-# Sourced by demo.sh and test.sh: installs the Debian packages the build needs.
-# usage: . scripts/setup.sh PACKAGE...
+#!/bin/sh
+# Installs the Debian packages the build needs (run, not sourced: dash's "."
+# passes no arguments, so a sourced copy saw an empty list and installed nothing).
+# usage: scripts/setup.sh PACKAGE...
+set -eu
 brenvo_missing=""
 for brenvo_pkg in "$@"; do
   if ! dpkg-query -W -f='${Status}' "$brenvo_pkg" 2>/dev/null | grep -q "install ok installed"; then

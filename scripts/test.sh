@@ -3,7 +3,7 @@
 # ctest, then a bounded fuzzing run. CI calls exactly this script.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/setup.sh g++ cmake pkg-config libtag1-dev nlohmann-json3-dev libgtest-dev \
+scripts/setup.sh g++ cmake pkg-config libtag1-dev nlohmann-json3-dev libgtest-dev \
   clang-14 libclang-rt-14-dev binutils ffmpeg wavpack speex python3-mutagen
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
   -DBRENVO_SANITIZE=ON -DBRENVO_BUILD_FUZZERS=ON >/dev/null
