@@ -17,7 +17,7 @@
 #include "hostcalls.h"
 #include "testfiles.h"
 #include "trueaudio/ttafile.h"
-#include "wavpack/combinedtag.h"
+#include "common/combinedtag.h"
 
 using namespace brenvo_test;
 using TagLib::TTA::File;

@@ -5,7 +5,7 @@
 #include <apetag.h>
 #include <id3v1tag.h>
 
-#include "wavpack/combinedtag.h"
+#include "common/combinedtag.h"
 
 using TagLib::CombinedTag;
 using TagLib::String;

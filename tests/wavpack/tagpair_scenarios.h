@@ -26,7 +26,7 @@
 #include "hostcalls.h"
 #include "tagcheck.h"
 #include "testfiles.h"
-#include "wavpack/combinedtag.h"
+#include "common/combinedtag.h"
 
 namespace brenvo_test {
 

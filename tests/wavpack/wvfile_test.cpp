@@ -15,7 +15,7 @@
 #include "tagcheck.h"
 #include "tagpair_scenarios.h"
 #include "testfiles.h"
-#include "wavpack/combinedtag.h"
+#include "common/combinedtag.h"
 #include "wavpack/wvfile.h"
 
 using namespace brenvo_test;

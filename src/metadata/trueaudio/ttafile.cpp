@@ -5,7 +5,7 @@
 #include <id3v2header.h>
 #include <id3v2tag.h>
 
-#include "wavpack/presentedtags.h"
+#include "common/presentedtags.h"
 
 namespace TagLib {
 namespace TTA {

@@ -4,7 +4,7 @@
 #include <apetag.h>
 #include <id3v1tag.h>
 
-#include "presentedtags.h"
+#include "common/presentedtags.h"
 
 namespace TagLib {
 namespace WavPack {
