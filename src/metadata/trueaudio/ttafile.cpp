@@ -5,7 +5,9 @@
 #include <id3v2header.h>
 #include <id3v2tag.h>
 
+#include "common/fdstream.h"
 #include "common/presentedtags.h"
+#include "common/tagblocks.h"
 
 namespace TagLib {
 namespace TTA {
@@ -14,18 +16,27 @@ inline namespace BRENVO_NS {
 class File::FilePrivate
 {
 public:
-  explicit FilePrivate(const ID3v2::FrameFactory *factory) : frameFactory(factory) {}
+  FilePrivate(IOStream *fileStream, const ID3v2::FrameFactory *factory) :
+    stream(fileStream), frameFactory(factory), layout(fileStream)
+  {
+    layout.track(&id3v2);
+    layout.track(&id3v1);
+  }
+  FilePrivate(const FilePrivate &) = delete;
+  FilePrivate &operator=(const FilePrivate &) = delete;
 
+  // Set only when the file opened the stream itself.
+  std::unique_ptr<IOStream> ownedStream;
+  IOStream *stream;
   const ID3v2::FrameFactory *frameFactory;
-  // The locations, the ID3v2 size and the has-flags describe the file on
-  // disk as last read or saved, not the tags in memory.
-  long id3v2Location = -1;
-  unsigned int id3v2Size = 0;
-  long id3v1Location = -1;
+  // The blocks describe the file on disk as last read or saved, not the tags in memory.
+  TagBlock id3v2;
+  TagBlock id3v1;
+  TagBlockLayout layout;
+  // The bytes in front of the TTA stream: the ID3v2 tag, or a header without a body.
+  long streamStart = 0;
   std::unique_ptr<Properties> properties;
   PresentedTags<ID3v2::Tag> tags;
-  bool hasID3v1 = false;
-  bool hasID3v2 = false;
 };
 
 File::File(FileName file, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
@@ -35,8 +46,26 @@ File::File(FileName file, bool readProperties, AudioProperties::ReadStyle proper
 
 File::File(FileName file, const ID3v2::FrameFactory *frameFactory, bool readProperties,
            AudioProperties::ReadStyle propertiesStyle) :
-  TagLib::File(file),
-  d(std::make_unique<FilePrivate>(frameFactory))
+  File(std::make_unique<DescriptorStream>(file), frameFactory, readProperties, propertiesStyle)
+{
+}
+
+File::File(std::unique_ptr<IOStream> stream, const ID3v2::FrameFactory *frameFactory, bool readProperties,
+           AudioProperties::ReadStyle propertiesStyle) :
+  File(stream.get(), frameFactory, readProperties, propertiesStyle)
+{
+  d->ownedStream = std::move(stream);
+}
+
+File::File(IOStream *stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  File(stream, ID3v2::FrameFactory::instance(), readProperties, propertiesStyle)
+{
+}
+
+File::File(IOStream *stream, const ID3v2::FrameFactory *frameFactory, bool readProperties,
+           AudioProperties::ReadStyle propertiesStyle) :
+  TagLib::File(stream),
+  d(std::make_unique<FilePrivate>(stream, frameFactory))
 {
   if(isOpen())
     read(readProperties, propertiesStyle);
@@ -80,73 +109,47 @@ bool File::save()
     return false;
 
   // ID3v2 first: changing it moves everything after it, the ID3v1 tag too.
-  if(ID3v2::Tag *id3v2 = d->tags.rich()) {
-    if(!d->hasID3v2) {
-      d->id3v2Location = 0;
-      d->id3v2Size = 0;
-    }
-    const ByteVector data = id3v2->render();
-    insert(data, d->id3v2Location, d->id3v2Size);
-    d->hasID3v2 = true;
-    if(d->hasID3v1)
-      d->id3v1Location += static_cast<long>(data.size()) - static_cast<long>(d->id3v2Size);
-    d->id3v2Size = data.size();
-  }
-  else if(d->hasID3v2) {
-    removeBlock(d->id3v2Location, d->id3v2Size);
-    d->hasID3v2 = false;
-    if(d->hasID3v1)
-      d->id3v1Location -= d->id3v2Size;
-  }
+  bool written = true;
+  if(ID3v2::Tag *id3v2 = d->tags.rich())
+    written = d->layout.write(d->id3v2, id3v2->render(), 0);
+  else
+    written = d->layout.remove(d->id3v2);
+  if(!written)
+    return false;
 
-  if(ID3v1::Tag *id3v1 = d->tags.id3v1()) {
-    if(d->hasID3v1) {
-      seek(d->id3v1Location);
-    }
-    else {
-      seek(0, End);
-      d->id3v1Location = tell();
-    }
-    writeBlock(id3v1->render());
-    d->hasID3v1 = true;
-  }
-  else if(d->hasID3v1) {
-    removeBlock(d->id3v1Location, id3v1TagSize);
-    d->hasID3v1 = false;
-  }
-
-  return true;
+  if(ID3v1::Tag *id3v1 = d->tags.id3v1())
+    return d->layout.write(d->id3v1, id3v1->render(), length());
+  return d->layout.remove(d->id3v1);
 }
 
 void File::read(bool readProperties, AudioProperties::ReadStyle)
 {
   std::unique_ptr<ID3v2::Tag> id3v2;
-  d->id3v2Location = findID3v2();
-  if(d->id3v2Location >= 0) {
-    id3v2 = std::make_unique<ID3v2::Tag>(this, d->id3v2Location, d->frameFactory);
-    d->id3v2Size = id3v2->header()->completeTagSize();
+  if(findID3v2() >= 0) {
+    id3v2 = std::make_unique<ID3v2::Tag>(this, 0, d->frameFactory);
+    d->streamStart = static_cast<long>(id3v2->header()->completeTagSize());
     // A header without a body is not a tag, though its bytes stay in front of
     // the stream.
     if(id3v2->header()->tagSize() == 0)
       id3v2.reset();
     else
-      d->hasID3v2 = true;
+      d->id3v2 = TagBlock{0, d->streamStart};
   }
 
   std::unique_ptr<ID3v1::Tag> id3v1;
-  d->id3v1Location = findID3v1();
-  if(d->id3v1Location >= 0) {
-    id3v1 = std::make_unique<ID3v1::Tag>(this, d->id3v1Location);
-    d->hasID3v1 = true;
+  const long id3v1Location = findID3v1();
+  if(id3v1Location >= 0) {
+    id3v1 = std::make_unique<ID3v1::Tag>(this, id3v1Location);
+    d->id3v1 = TagBlock{id3v1Location, id3v1TagSize};
   }
 
   d->tags.adopt(std::move(id3v2), std::move(id3v1));
 
   if(readProperties) {
-    seek(d->id3v2Size);
+    seek(d->streamStart);
     const ByteVector block = readBlock(Properties::headerSize);
     // The properties always read averagely: there is nothing more to scan.
-    d->properties = std::make_unique<Properties>(block, length() - static_cast<long>(d->id3v2Size));
+    d->properties = std::make_unique<Properties>(block, length() - d->streamStart);
   }
 }
 
@@ -170,7 +173,7 @@ long File::findID3v1()
 {
   // The last 128 bytes of a short file may lie inside the ID3v2 tag (or the
   // bytes of an empty ID3v2 header); they are not an ID3v1 tag then.
-  return findID3v1Tag(*this, static_cast<long>(d->id3v2Size));
+  return findID3v1Tag(*this, d->streamStart);
 }
 
 } // namespace BRENVO_NS

@@ -39,6 +39,15 @@ public:
   //! Reads the ID3v2 tag with \a frameFactory, which the file does not own.
   File(FileName file, const ID3v2::FrameFactory *frameFactory, bool readProperties = true,
        AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  /*!
+   * Reads the file through \a stream, which the file does not own: the caller
+   * deletes it after the file.
+   */
+  File(IOStream *stream, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  //! As above, reading the ID3v2 tag with \a frameFactory, which the file does not own.
+  File(IOStream *stream, const ID3v2::FrameFactory *frameFactory, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
   ~File() override;
 
   File(const File &) = delete;
@@ -80,6 +89,8 @@ public:
   void remove(int tags);
 
 private:
+  File(std::unique_ptr<IOStream> stream, const ID3v2::FrameFactory *frameFactory, bool readProperties,
+       AudioProperties::ReadStyle propertiesStyle);
   void read(bool readProperties, AudioProperties::ReadStyle propertiesStyle);
   long findID3v2();
   long findID3v1();

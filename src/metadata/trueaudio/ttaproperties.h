@@ -1,12 +1,10 @@
 #ifndef BRENVO_TTAPROPERTIES_H
 #define BRENVO_TTAPROPERTIES_H
 
-#include <memory>
-
-#include <audioproperties.h>
 #include <tbytevector.h>
 
 #include "brenvo_export.h"
+#include "common/headerproperties.h"
 
 namespace TagLib {
 namespace TTA {
@@ -14,9 +12,9 @@ inline namespace BRENVO_NS {
 
 /*!
  * Audio properties of a TrueAudio stream, from its 18-byte stream header
- * alone.
+ * alone. The length is in whole seconds, truncated.
  */
-class Properties : public AudioProperties
+class Properties : public HeaderProperties
 {
 public:
   //! The size of the stream header read.
@@ -32,22 +30,11 @@ public:
   Properties(const Properties &) = delete;
   Properties &operator=(const Properties &) = delete;
 
-  //! Whole seconds, truncated; 0 when unknown.
-  int length() const override;
-  //! Kilobits per second; 0 when unknown.
-  int bitrate() const override;
-  int sampleRate() const override;
-  int channels() const override;
-
-  int bitsPerSample() const;
   //! The format version digit of the header (1 for "TTA1").
   int ttaVersion() const;
 
 private:
-  void read();
-
-  class PropertiesPrivate;
-  std::unique_ptr<PropertiesPrivate> d;
+  void read(const ByteVector &block);
 };
 
 } // namespace BRENVO_NS

@@ -4,7 +4,9 @@
 #include <apetag.h>
 #include <id3v1tag.h>
 
+#include "common/fdstream.h"
 #include "common/presentedtags.h"
+#include "common/tagblocks.h"
 
 namespace TagLib {
 namespace WavPack {
@@ -13,20 +15,39 @@ inline namespace BRENVO_NS {
 class File::FilePrivate
 {
 public:
-  // The APE location, ID3v1 location and has-flags describe the file on disk
-  // as last read or saved, not the tags in memory.
-  long apeLocation = -1;
-  unsigned int apeSize = 0;
-  long id3v1Location = -1;
+  explicit FilePrivate(IOStream *fileStream) : stream(fileStream), layout(fileStream)
+  {
+    layout.track(&ape);
+    layout.track(&id3v1);
+  }
+  FilePrivate(const FilePrivate &) = delete;
+  FilePrivate &operator=(const FilePrivate &) = delete;
+
+  // Set only when the file opened the stream itself.
+  std::unique_ptr<IOStream> ownedStream;
+  IOStream *stream;
+  // The blocks describe the file on disk as last read or saved, not the tags in memory.
+  TagBlock ape;
+  TagBlock id3v1;
+  TagBlockLayout layout;
   std::unique_ptr<Properties> properties;
   PresentedTags<APE::Tag> tags;
-  bool hasAPE = false;
-  bool hasID3v1 = false;
 };
 
 File::File(FileName file, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
-  TagLib::File(file),
-  d(std::make_unique<FilePrivate>())
+  File(std::make_unique<DescriptorStream>(file), readProperties, propertiesStyle)
+{
+}
+
+File::File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  File(stream.get(), readProperties, propertiesStyle)
+{
+  d->ownedStream = std::move(stream);
+}
+
+File::File(IOStream *stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  TagLib::File(stream),
+  d(std::make_unique<FilePrivate>(stream))
 {
   read(readProperties, propertiesStyle);
 }
@@ -65,80 +86,40 @@ bool File::save()
 
   // ID3v1 first: it is the file's last 128 bytes, so an APE tag inserted
   // below lands in front of it.
-  if(ID3v1::Tag *id3v1 = d->tags.id3v1()) {
-    if(d->hasID3v1) {
-      seek(d->id3v1Location);
-    }
-    else {
-      seek(0, End);
-      d->id3v1Location = tell();
-      d->hasID3v1 = true;
-    }
-    writeBlock(id3v1->render());
-  }
-  else if(d->hasID3v1) {
-    removeBlock(d->id3v1Location, id3v1TagSize);
-    d->hasID3v1 = false;
-    if(d->hasAPE && d->apeLocation > d->id3v1Location)
-      d->apeLocation -= id3v1TagSize;
-  }
+  bool written = true;
+  if(ID3v1::Tag *id3v1 = d->tags.id3v1())
+    written = d->layout.write(d->id3v1, id3v1->render(), length());
+  else
+    written = d->layout.remove(d->id3v1);
+  if(!written)
+    return false;
 
-  if(APE::Tag *ape = d->tags.rich()) {
-    const ByteVector data = ape->render();
-    if(d->hasAPE) {
-      const unsigned int oldSize = d->apeSize;
-      insert(data, d->apeLocation, oldSize);
-      d->apeSize = ape->footer()->completeTagSize();
-      if(d->hasID3v1 && d->id3v1Location > d->apeLocation)
-        d->id3v1Location += static_cast<long>(d->apeSize) - static_cast<long>(oldSize);
-    }
-    else if(d->hasID3v1) {
-      insert(data, d->id3v1Location, 0);
-      d->apeSize = ape->footer()->completeTagSize();
-      d->hasAPE = true;
-      d->apeLocation = d->id3v1Location;
-      d->id3v1Location += d->apeSize;
-    }
-    else {
-      seek(0, End);
-      d->apeLocation = tell();
-      writeBlock(data);
-      d->apeSize = ape->footer()->completeTagSize();
-      d->hasAPE = true;
-    }
-  }
-  else if(d->hasAPE) {
-    removeBlock(d->apeLocation, d->apeSize);
-    d->hasAPE = false;
-    if(d->hasID3v1 && d->id3v1Location > d->apeLocation)
-      d->id3v1Location -= d->apeSize;
-  }
-
-  return true;
+  if(APE::Tag *ape = d->tags.rich())
+    return d->layout.write(d->ape, ape->render(), d->id3v1.exists() ? d->id3v1.offset : length());
+  return d->layout.remove(d->ape);
 }
 
 void File::read(bool readProperties, AudioProperties::ReadStyle)
 {
   std::unique_ptr<ID3v1::Tag> id3v1;
-  d->id3v1Location = findID3v1();
+  d->id3v1.offset = findID3v1();
   // Without an ID3v1 tag the APE tag is the last thing in the file. When a
   // sound APE footer ends the file, the "TAG" 128 bytes before the end lies in
   // the APE tag or the audio: taking it for an ID3v1 tag would hide the APE
   // tag and make save() write over those bytes.
-  if(d->id3v1Location >= 0 && checkAPEFooter(length() - static_cast<long>(APE::Footer::size())) >= 0)
-    d->id3v1Location = -1;
-  if(d->id3v1Location >= 0) {
-    id3v1 = std::make_unique<ID3v1::Tag>(this, d->id3v1Location);
-    d->hasID3v1 = true;
+  if(d->id3v1.offset >= 0 && checkAPEFooter(length() - static_cast<long>(APE::Footer::size())) >= 0)
+    d->id3v1.offset = -1;
+  if(d->id3v1.exists()) {
+    d->id3v1.size = id3v1TagSize;
+    id3v1 = std::make_unique<ID3v1::Tag>(this, d->id3v1.offset);
   }
 
   std::unique_ptr<APE::Tag> ape;
   const long footerLocation = findAPE();
   if(footerLocation >= 0) {
     ape = std::make_unique<APE::Tag>(this, footerLocation);
-    d->apeSize = ape->footer()->completeTagSize();
-    d->apeLocation = footerLocation + static_cast<long>(APE::Footer::size()) - static_cast<long>(d->apeSize);
-    d->hasAPE = true;
+    d->ape.size = static_cast<long>(ape->footer()->completeTagSize());
+    d->ape.offset = footerLocation + static_cast<long>(APE::Footer::size()) - d->ape.size;
   }
 
   d->tags.adopt(std::move(ape), std::move(id3v1));
@@ -147,7 +128,7 @@ void File::read(bool readProperties, AudioProperties::ReadStyle)
     seek(0);
     const ByteVector block = readBlock(Properties::headerSize);
     // The properties always read averagely: there is nothing more to scan.
-    d->properties = std::make_unique<Properties>(block, length() - static_cast<long>(d->apeSize));
+    d->properties = std::make_unique<Properties>(block, length() - d->ape.size);
   }
 }
 
@@ -161,7 +142,7 @@ long File::findAPE()
   if(!isValid())
     return -1;
   const long footerSize = static_cast<long>(APE::Footer::size());
-  return checkAPEFooter(length() - footerSize - (d->hasID3v1 ? id3v1TagSize : 0));
+  return checkAPEFooter(length() - footerSize - d->id3v1.size);
 }
 
 long File::checkAPEFooter(long footerLocation)

@@ -34,6 +34,12 @@ public:
 
   File(FileName file, bool readProperties = true,
        AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  /*!
+   * Reads the file through \a stream, which the file does not own: the caller
+   * deletes it after the file.
+   */
+  File(IOStream *stream, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
   ~File() override;
 
   File(const File &) = delete;
@@ -67,6 +73,7 @@ public:
   void remove(int tags);
 
 private:
+  File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle);
   void read(bool readProperties, AudioProperties::ReadStyle propertiesStyle);
   long findAPE();
   //! \a footerLocation when a sound APE footer stands there, else -1.

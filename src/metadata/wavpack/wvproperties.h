@@ -1,12 +1,10 @@
 #ifndef BRENVO_WVPROPERTIES_H
 #define BRENVO_WVPROPERTIES_H
 
-#include <memory>
-
-#include <audioproperties.h>
 #include <tbytevector.h>
 
 #include "brenvo_export.h"
+#include "common/headerproperties.h"
 
 namespace TagLib {
 namespace WavPack {
@@ -14,9 +12,10 @@ inline namespace BRENVO_NS {
 
 /*!
  * Audio properties of a WavPack stream, from its first block header alone
- * (the first 32 bytes of the file).
+ * (the first 32 bytes of the file). The length is in seconds, rounded to
+ * the nearest.
  */
-class Properties : public AudioProperties
+class Properties : public HeaderProperties
 {
 public:
   //! The size of the block header read.
@@ -32,22 +31,12 @@ public:
   Properties(const Properties &) = delete;
   Properties &operator=(const Properties &) = delete;
 
-  //! Seconds, rounded to the nearest; 0 when unknown.
-  int length() const override;
-  //! Kilobits per second; 0 when unknown.
-  int bitrate() const override;
-  int sampleRate() const override;
-  int channels() const override;
 
   //! The block header's format version.
   int version() const;
-  int bitsPerSample() const;
 
 private:
-  void read();
-
-  class PropertiesPrivate;
-  std::unique_ptr<PropertiesPrivate> d;
+  void read(const ByteVector &block);
 };
 
 } // namespace BRENVO_NS

@@ -1,0 +1,47 @@
+#include "headerproperties.h"
+
+namespace TagLib {
+inline namespace BRENVO_NS {
+
+class HeaderProperties::PropertiesPrivate
+{
+public:
+  explicit PropertiesPrivate(long stream) : streamLength(stream) {}
+
+  long streamLength;
+  int length = 0;
+  int bitrate = 0;
+  int sampleRate = 0;
+  int channels = 0;
+  int bitsPerSample = 0;
+  int version = 0;
+};
+
+HeaderProperties::HeaderProperties(long streamLength, ReadStyle style) :
+  AudioProperties(style),
+  d(std::make_unique<PropertiesPrivate>(streamLength))
+{
+}
+
+HeaderProperties::~HeaderProperties() = default;
+
+int HeaderProperties::length() const { return d->length; }
+int HeaderProperties::bitrate() const { return d->bitrate; }
+int HeaderProperties::sampleRate() const { return d->sampleRate; }
+int HeaderProperties::channels() const { return d->channels; }
+int HeaderProperties::bitsPerSample() const { return d->bitsPerSample; }
+int HeaderProperties::formatVersion() const { return d->version; }
+void HeaderProperties::setFormatVersion(int version) { d->version = version; }
+
+void HeaderProperties::set(int sampleRate, int channels, int bitsPerSample, int seconds)
+{
+  d->sampleRate = sampleRate;
+  d->channels = channels;
+  d->bitsPerSample = bitsPerSample;
+  d->length = seconds;
+  if(seconds > 0 && d->streamLength > 0)
+    d->bitrate = static_cast<int>(d->streamLength / 125 / seconds);
+}
+
+} // namespace BRENVO_NS
+} // namespace TagLib
