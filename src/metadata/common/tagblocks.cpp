@@ -1,5 +1,7 @@
 #include "tagblocks.h"
 
+#include <algorithm>
+
 #include "fdstream.h"
 
 namespace TagLib {
@@ -14,35 +16,86 @@ void TagBlockLayout::track(TagBlock *block)
   blocks_.push_back(block);
 }
 
-bool TagBlockLayout::write(TagBlock &block, const ByteVector &data, long at)
+bool TagBlockLayout::begin()
 {
   if(!usable_ || !stream_ || stream_->readOnly())
     return false;
   clearStreamFailure(stream_);
+  return true;
+}
+
+long TagBlockLayout::fileLength()
+{
+  const long length = stream_->length();
+  // A length that could not be had would put a block at the wrong place.
+  if(streamFailed(stream_)) {
+    usable_ = false;
+    return -1;
+  }
+  return length;
+}
+
+bool TagBlockLayout::write(TagBlock &block, const ByteVector &data, long at)
+{
+  return begin() && place(block, data, at);
+}
+
+bool TagBlockLayout::writeAtEnd(TagBlock &block, const ByteVector &data)
+{
+  return begin() && place(block, data, block.exists() ? block.offset : fileLength());
+}
+
+bool TagBlockLayout::place(TagBlock &block, const ByteVector &data, long at)
+{
   const long start = block.exists() ? block.offset : at;
   const long oldSize = block.exists() ? block.size : 0;
-  if(start < 0 || start > stream_->length())
+  const long end = fileLength();
+  if(start < 0 || end < 0 || start + oldSize > end)
     return false;
   stream_->insert(data, static_cast<unsigned long>(start), static_cast<unsigned long>(oldSize));
-  const long delta = static_cast<long>(data.size()) - oldSize;
-  shift(block, start + oldSize, delta);
+  shift(block, start + oldSize, static_cast<long>(data.size()) - oldSize);
   block.offset = start;
   block.size = static_cast<long>(data.size());
   return finish();
 }
 
-bool TagBlockLayout::writeAtEnd(TagBlock &block, const ByteVector &data)
+bool TagBlockLayout::writeTail(std::initializer_list<std::pair<TagBlock *, ByteVector>> blocks)
 {
-  return write(block, data, stream_ ? stream_->length() : -1);
+  if(!begin())
+    return false;
+  const long end = fileLength();
+  if(end < 0)
+    return false;
+  long start = end;
+  long existing = 0;
+  for(const auto &entry : blocks) {
+    if(entry.first->exists()) {
+      start = std::min(start, entry.first->offset);
+      existing += entry.first->size;
+    }
+  }
+  if(start + existing != end)
+    return false;
+
+  ByteVector tail;
+  for(const auto &entry : blocks) {
+    if(entry.second.isEmpty()) {
+      *entry.first = TagBlock();
+      continue;
+    }
+    *entry.first = TagBlock{start + static_cast<long>(tail.size()), static_cast<long>(entry.second.size())};
+    tail.append(entry.second);
+  }
+  stream_->insert(tail, static_cast<unsigned long>(start), static_cast<unsigned long>(end - start));
+  return finish();
 }
 
 bool TagBlockLayout::remove(TagBlock &block)
 {
   if(!block.exists())
     return usable_;
-  if(!usable_ || !stream_ || stream_->readOnly())
+  if(!begin())
     return false;
-  clearStreamFailure(stream_);
   stream_->removeBlock(static_cast<unsigned long>(block.offset), static_cast<unsigned long>(block.size));
   shift(block, block.end(), -block.size);
   block = TagBlock();

@@ -1,6 +1,8 @@
 #ifndef BRENVO_TAGBLOCKS_H
 #define BRENVO_TAGBLOCKS_H
 
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include <tbytevector.h>
@@ -46,6 +48,14 @@ public:
   bool write(TagBlock &block, const ByteVector &data, long at);
   //! Writes \a data over the last bytes of the file, or appends it when \a block does not exist.
   bool writeAtEnd(TagBlock &block, const ByteVector &data);
+  /*!
+   * Rewrites the tag blocks that end the file, in the order given, in one
+   * write: each block gets its new bytes, or goes when they are empty; absent
+   * ones are added. So a failure leaves the old blocks or the new ones, never
+   * a mix. False, with nothing written, when the existing blocks among them
+   * do not run together to the end of the file.
+   */
+  bool writeTail(std::initializer_list<std::pair<TagBlock *, ByteVector>> blocks);
   //! Removes \a block's bytes from the file; true also when there was none.
   bool remove(TagBlock &block);
 
@@ -53,6 +63,11 @@ public:
   bool usable() const { return usable_; }
 
 private:
+  // Whether a write may start; clears the stream's earlier failures.
+  bool begin();
+  // The stream's length, or -1 (and unusable) when the stream failed to tell it.
+  long fileLength();
+  bool place(TagBlock &block, const ByteVector &data, long at);
   bool finish();
   void shift(const TagBlock &changed, long from, long delta);
 

@@ -105,7 +105,7 @@ void File::remove(int tags)
 
 bool File::save()
 {
-  if(readOnly())
+  if(readOnly() || !isValid())
     return false;
 
   // ID3v2 first: changing it moves everything after it, the ID3v1 tag too.
@@ -118,7 +118,7 @@ bool File::save()
     return false;
 
   if(ID3v1::Tag *id3v1 = d->tags.id3v1())
-    return d->layout.write(d->id3v1, id3v1->render(), length());
+    return d->layout.writeAtEnd(d->id3v1, id3v1->render());
   return d->layout.remove(d->id3v1);
 }
 
@@ -151,6 +151,9 @@ void File::read(bool readProperties, AudioProperties::ReadStyle)
     // The properties always read averagely: there is nothing more to scan.
     d->properties = std::make_unique<Properties>(block, length() - d->streamStart);
   }
+  // What was read may be wrong: a save must not write it over the file.
+  if(streamFailed(d->stream))
+    setValid(false);
 }
 
 long File::findID3v2()

@@ -71,7 +71,8 @@ public:
   /*!
    * Writes the tags in memory to the file: the ID3v2 tag at its start first,
    * since it moves everything after it, then the ID3v1 tag at its end. False
-   * when the file cannot be written.
+   * when the file cannot be written, when reading it failed, or when a write
+   * failed (when the second write fails, the new ID3v2 tag stays).
    */
   bool save() override;
 

@@ -81,22 +81,14 @@ void File::remove(int tags)
 
 bool File::save()
 {
-  if(readOnly())
+  if(readOnly() || !isValid())
     return false;
-
-  // ID3v1 first: it is the file's last 128 bytes, so an APE tag inserted
-  // below lands in front of it.
-  bool written = true;
-  if(ID3v1::Tag *id3v1 = d->tags.id3v1())
-    written = d->layout.write(d->id3v1, id3v1->render(), length());
-  else
-    written = d->layout.remove(d->id3v1);
-  if(!written)
-    return false;
-
-  if(APE::Tag *ape = d->tags.rich())
-    return d->layout.write(d->ape, ape->render(), d->id3v1.exists() ? d->id3v1.offset : length());
-  return d->layout.remove(d->ape);
+  // The APE tag stands before the ID3v1 tag, and both end the file: one write
+  // replaces them together.
+  APE::Tag *ape = d->tags.rich();
+  ID3v1::Tag *id3v1 = d->tags.id3v1();
+  return d->layout.writeTail({{&d->ape, ape ? ape->render() : ByteVector()},
+                              {&d->id3v1, id3v1 ? id3v1->render() : ByteVector()}});
 }
 
 void File::read(bool readProperties, AudioProperties::ReadStyle)
@@ -130,6 +122,9 @@ void File::read(bool readProperties, AudioProperties::ReadStyle)
     // The properties always read averagely: there is nothing more to scan.
     d->properties = std::make_unique<Properties>(block, length() - d->ape.size);
   }
+  // What was read may be wrong: a save must not write it over the file.
+  if(streamFailed(d->stream))
+    setValid(false);
 }
 
 long File::findID3v1()

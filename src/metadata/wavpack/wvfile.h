@@ -54,9 +54,10 @@ public:
   Properties *audioProperties() const override;
 
   /*!
-   * Writes the tags in memory to the file: rewrites, appends or removes the
-   * ID3v1 tag, then the APE tag (which stands before an ID3v1 tag). False
-   * when the file cannot be written.
+   * Writes the tags in memory to the file: the APE tag and the ID3v1 tag
+   * after it end the file and are rewritten together in one write. False
+   * when the file cannot be written, when reading it failed, or when a write
+   * failed.
    */
   bool save() override;
 

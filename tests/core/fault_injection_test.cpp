@@ -1,0 +1,182 @@
+// Every bundled sample of every format, opened, read and saved through a
+// stream that fails its Nth operation, for every N that the work reaches: no
+// crash, hang or leak; a failed read leaves the file untouched; a save that
+// failed says so, and leaves the old file or a whole new one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <audioproperties.h>
+#include <tag.h>
+#include <tfile.h>
+
+#include "faultystream.h"
+#include "testfiles.h"
+#include "trueaudio/ttafile.h"
+#include "wavpack/wvfile.h"
+
+using namespace brenvo_test;
+
+namespace {
+
+using Factory = std::function<std::unique_ptr<TagLib::File>(TagLib::IOStream *)>;
+
+template <class FileClass>
+Factory factory()
+{
+  return [](TagLib::IOStream *stream) { return std::make_unique<FileClass>(stream); };
+}
+
+struct Format
+{
+  Factory open;
+  // A save writes one region of the file, so a failed one leaves the old file or the new one.
+  bool wholeSaves;
+};
+
+const std::map<std::string, Format> &formats()
+{
+  static const std::map<std::string, Format> table = {
+    {".wv", {factory<TagLib::WavPack::File>(), true}},
+    // The ID3v2 tag at the start and the ID3v1 tag at the end are two writes.
+    {".tta", {factory<TagLib::TTA::File>(), false}},
+  };
+  return table;
+}
+
+struct Reading
+{
+  bool valid = false;
+  std::string title;
+  int length = 0, bitrate = 0, sampleRate = 0, channels = 0;
+
+  bool sameAudio(const Reading &o) const
+  {
+    return length == o.length && sampleRate == o.sampleRate && channels == o.channels;
+  }
+};
+
+// Reads everything a host reads; with \a newTitle, sets the title and saves.
+Reading exercise(TagLib::File &file, const std::string &newTitle, bool *saved)
+{
+  Reading r;
+  r.valid = file.isValid();
+  if(TagLib::Tag *tag = file.tag()) {
+    r.title = tag->title().to8Bit(true);
+    tag->artist(), tag->album(), tag->comment(), tag->genre(), tag->year(), tag->track();
+  }
+  if(TagLib::AudioProperties *p = file.audioProperties()) {
+    r.length = p->length();
+    r.bitrate = p->bitrate();
+    r.sampleRate = p->sampleRate();
+    r.channels = p->channels();
+  }
+  if(saved) {
+    if(file.tag())
+      file.tag()->setTitle(TagLib::String(newTitle, TagLib::String::UTF8));
+    *saved = file.save();
+  }
+  return r;
+}
+
+Reading readBack(const Format &format, const std::string &path)
+{
+  FaultyStream sound(path.c_str(), -1);
+  std::unique_ptr<TagLib::File> file = format.open(&sound);
+  return exercise(*file, "", nullptr);
+}
+
+void runSample(const Format &format, const std::string &sample, FaultyStream::Mode mode)
+{
+  const std::string original = readFile(sample);
+  TempDir dir;
+  const std::string path = dir.path() + "/f" + std::filesystem::path(sample).extension().string();
+  writeFile(path, original);
+  const Reading before = readBack(format, path);
+
+  // What the whole work costs on a sound stream.
+  long total = 0;
+  long readOps = 0;
+  {
+    FaultyStream sound(path.c_str(), -1);
+    std::unique_ptr<TagLib::File> file = format.open(&sound);
+    exercise(*file, "", nullptr);
+    readOps = sound.operations();
+    bool saved = false;
+    exercise(*file, "Fault injected", &saved);
+    total = sound.operations();
+  }
+
+  for(long n = 0; n <= total; ++n) {
+    SCOPED_TRACE("operation " + std::to_string(n) + " of " + std::to_string(total));
+    writeFile(path, original);
+    bool saved = false;
+    bool struck = false;
+    {
+      FaultyStream faulty(path.c_str(), n, mode);
+      faulty.setLimit(10 * total + 1000);
+      std::unique_ptr<TagLib::File> file = format.open(&faulty);
+      exercise(*file, "Fault injected", &saved);
+      EXPECT_FALSE(faulty.runaway()) << "the work did not end";
+      struck = faulty.struck();
+    }
+    const std::string after = readFile(path);
+    if(struck && n < readOps) {
+      // The file was read wrongly: saving it would write what was not read.
+      EXPECT_FALSE(saved);
+      EXPECT_TRUE(after == original) << "a file read with a failure was written";
+      continue;
+    }
+    if(after == original && !saved)
+      continue;
+    const Reading now = readBack(format, path);
+    EXPECT_TRUE(now.valid);
+    EXPECT_TRUE(now.sameAudio(before)) << "the audio changed";
+    if(saved || format.wholeSaves)
+      EXPECT_EQ(now.title, "Fault injected") << (saved ? "saved" : "failed") << ", and not the new version";
+    else
+      EXPECT_TRUE(now.title == "Fault injected" || now.title == before.title);
+  }
+}
+
+std::vector<std::string> samples(const std::string &extension)
+{
+  std::vector<std::string> found;
+  for(const std::string &f : allDataFiles())
+    if(std::filesystem::path(f).extension() == extension)
+      found.push_back(f);
+  return found;
+}
+
+class FaultInjection : public ::testing::TestWithParam<std::string>
+{
+};
+
+TEST_P(FaultInjection, EveryOperationOfEverySampleMayFail)
+{
+  const Format &format = formats().at(GetParam());
+  const std::vector<std::string> files = samples(GetParam());
+  ASSERT_FALSE(files.empty());
+  for(const std::string &f : files) {
+    SCOPED_TRACE(f);
+    runSample(format, f, FaultyStream::FailOne);
+    runSample(format, f, FaultyStream::ShortReads);
+  }
+}
+
+std::vector<std::string> extensions()
+{
+  std::vector<std::string> all;
+  for(const auto &entry : formats())
+    all.push_back(entry.first);
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FaultInjection, ::testing::ValuesIn(extensions()),
+                         [](const ::testing::TestParamInfo<std::string> &param) { return param.param.substr(1); });
+
+} // namespace
