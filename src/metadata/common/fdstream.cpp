@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -27,6 +29,33 @@ void clearStreamFailure(IOStream *stream)
 }
 
 namespace {
+
+// Leaves the bytes of a resized buffer as they are: they are read into at
+// once, and zero-filling the window would cost as much as reading it.
+template <class T>
+struct UninitializedAllocator : std::allocator<T>
+{
+  template <class U>
+  struct rebind
+  {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <class U>
+  explicit UninitializedAllocator(const UninitializedAllocator<U> &) noexcept {}
+  template <class U>
+  void construct(U *p) noexcept
+  {
+    ::new(static_cast<void *>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U *p, Args &&...args)
+  {
+    ::new(static_cast<void *>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+using Buffer = std::vector<char, UninitializedAllocator<char>>;
 
 // Bytes moved per step when insert() or removeBlock() shifts the rest of the file.
 constexpr unsigned long moveChunk = 1024 * 1024;
@@ -74,7 +103,7 @@ public:
   long length = 0;
   long position = 0;
   // The bytes of the file from windowStart on, as they are on disk.
-  std::vector<char> window;
+  Buffer window;
   long windowStart = 0;
 
   long windowEnd() const { return windowStart + static_cast<long>(window.size()); }
@@ -98,7 +127,7 @@ public:
   // that no byte is overwritten before it has been copied.
   bool moveTail(long from, long to)
   {
-    std::vector<char> buffer(static_cast<size_t>(std::min(moveChunk, static_cast<unsigned long>(length - from))));
+    Buffer buffer(static_cast<size_t>(std::min(moveChunk, static_cast<unsigned long>(length - from))));
     if(to > from) {
       for(long end = length; end > from;) {
         const long count = std::min(static_cast<long>(buffer.size()), end - from);
