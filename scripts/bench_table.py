@@ -44,8 +44,8 @@ def us(t):
 
 
 def times(r):
-    """A ratio, with two significant digits below 1."""
-    return "%.2g" % r if r < 1 else "%.2f" % r if r < 10 else "%.1f" % r
+    """A ratio; two significant digits where two decimals would say 0.0."""
+    return "%.2g" % r if r < 0.1 else "%.2f" % r if r < 10 else "%.1f" % r
 
 
 def load_benchmarks(paths):
@@ -115,13 +115,16 @@ def run_line(runs):
         commit, dirty = "", ""
     load = "%.1f / %.1f / %.1f" % os.getloadavg()
     counts = sorted({len(e["times"]) for k, e in runs.items() if k[0] == "open"})
-    reps = " or ".join(str(c) for c in counts)
+    reps = "%d runs" % counts[-1] if counts else "no runs"
+    if len(counts) > 1:
+        reps += " (%s for a whole-file scan of a large file, timed once per round)" % (
+            " or ".join(str(c) for c in counts[:-1]))
     text = "Run of %s, `scripts/bench.sh`" % now
     if commit:
         text += ", on commit %s \"%s\"%s" % (commit.split()[0], commit.split(" ", 1)[1] if " " in commit else "",
                                              " with local changes" if dirty else "")
     text += "; load average (1 / 5 / 15 min) at its end %s. " % load
-    text += "Times are µs of CPU per open, the median of %s runs." % reps
+    text += "Times are µs of CPU per open, the median of %s." % reps
     return text
 
 
