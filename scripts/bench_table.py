@@ -4,8 +4,8 @@ usage: bench_table.py [--taglib T.json...] [--mutagen M.json...] [--syscalls S.j
                       [--taglib-manifest TM.json] [--update DOC.md] OURS.json...
 OURS.json and T.json are brenvo_bench's JSON output (several runs of each are
 pooled: the medians are taken over all their repetitions), M.json
-bench_mutagen.py's, S.json bench_syscalls.py's. --update replaces the part of
-DOC.md between the generated-table markers; the tables are printed either way."""
+bench_mutagen.py's, S.json bench_syscalls.py's. --update replaces what lies
+between the generated-table markers of DOC.md; the tables are printed either way."""
 import argparse
 import datetime
 import json
@@ -264,7 +264,7 @@ def main():
     parser.add_argument("--mutagen", nargs="*", default=[], help="bench_mutagen.py output")
     parser.add_argument("--syscalls", help="bench_syscalls.py output")
     parser.add_argument("--taglib-manifest", help="brenvo_bench --taglib_only --manifest output")
-    parser.add_argument("--update", help="Markdown file whose generated part is replaced")
+    parser.add_argument("--update", help="Markdown file whose generated tables are replaced")
     options = parser.parse_args()
 
     runs = load_benchmarks(options.ours + options.taglib)
