@@ -6,6 +6,11 @@
  * reading as many bytes as the open read with plain read(2), closing it.
  * --formats=a,b measures only those formats.
  *
+ * --taglib_only leaves the plug-ins unregistered and times TagLib 1.13's
+ * own readers on the same files, in a process of their own; --work_dir
+ * keeps the built files for such a second process, and --manifest lists
+ * them for the scripts that trace and compare the opens (scripts/bench.sh).
+ *
  * The built files are the real file with its audio region stretched by a
  * sparse hole (size fields patched where the format keeps them), so they
  * carry the same tag and header as the real one; the program checks that
@@ -33,13 +38,19 @@
 #include <ftw.h>
 #include <unistd.h>
 
-#include <audioproperties.h>
-#include <fileref.h>
-#include <tag.h>
+#include <getopt.h>
+#include <sys/stat.h>
 
+#include <nlohmann/json.hpp>
+
+#include "open_read.h"
 #include "tplugins.h"
 
 namespace {
+
+using brenvo_bench::openAndRead;
+using brenvo_bench::Reader;
+using brenvo_bench::Snapshot;
 
 const std::uint64_t MiB = 1024 * 1024;
 const std::uint64_t GiB = 1024 * MiB;
@@ -250,52 +261,6 @@ void writeSparse(const std::string &path, const Split &split, std::uint64_t tota
 
 // ---------------------------------------------------------------- reading
 
-// What a host reads of a file: the common tag fields and audio properties.
-struct Snapshot
-{
-  bool opened = false;
-  std::string title, artist, album, comment, genre;
-  unsigned int year = 0, track = 0;
-  bool hasProperties = false;
-  int length = 0, bitrate = 0, sampleRate = 0, channels = 0;
-
-  std::string describe() const
-  {
-    std::ostringstream out;
-    out << (opened ? "" : "(not opened) ") << '"' << title << "\" / \"" << artist << "\" / \"" << album
-        << "\" / \"" << comment << "\" / \"" << genre << "\" " << year << " #" << track;
-    if(hasProperties)
-      out << "; " << length << " s, " << bitrate << " kbit/s, " << sampleRate << " Hz, " << channels << " ch";
-    return out.str();
-  }
-};
-
-Snapshot openAndRead(const std::string &path)
-{
-  Snapshot s;
-  TagLib::FileRef ref(path.c_str(), true, TagLib::AudioProperties::Average);
-  if(ref.isNull())
-    return s;
-  s.opened = true;
-  if(const TagLib::Tag *tag = ref.tag()) {
-    s.title = tag->title().to8Bit(true);
-    s.artist = tag->artist().to8Bit(true);
-    s.album = tag->album().to8Bit(true);
-    s.comment = tag->comment().to8Bit(true);
-    s.genre = tag->genre().to8Bit(true);
-    s.year = tag->year();
-    s.track = tag->track();
-  }
-  if(const TagLib::AudioProperties *p = ref.audioProperties()) {
-    s.hasProperties = true;
-    s.length = p->length();
-    s.bitrate = p->bitrate();
-    s.sampleRate = p->sampleRate();
-    s.channels = p->channels();
-  }
-  return s;
-}
-
 // The bytes this process has read through read(2) and its kin so far.
 std::uint64_t readChars()
 {
@@ -356,20 +321,22 @@ struct Format
   bool bitrateGrows;
   // TagLib's MPEG file reads all of a file it finds no MPEG frame in.
   bool readsWholeFile;
+  // How TagLib alone opens the format (--taglib_only).
+  Reader taglibReader;
 };
 
 const std::vector<Format> &formats()
 {
   static const std::vector<Format> list = {
-    {"m4a", "m4a/aac-mono-22k.m4a", mp4Layout, false, false, false},
-    {"wma", "asf/mutagen-tags.wma", asfLayout, false, false, false},
-    {"rm", "rmff/ac3-id3v1.rm", realMediaLayout, false, false, false},
-    {"aa", "audible/book.aa", audibleLayout, false, false, false},
-    {"aac", "aac/sine.aac", adtsLayout, false, false, true},
-    {"wv", "wavpack/mono24-ape-id3v1.wv", trailingTagsLayout, false, true, false},
-    {"spx", "speex/wideband.spx", oggLayout, false, false, false},
-    {"tta", "trueaudio/mono24-id3v2-id3v1.tta", trailingTagsLayout, false, true, false},
-    {"wav", "wav/list.wav", waveLayout, true, false, false},
+    {"m4a", "m4a/aac-mono-22k.m4a", mp4Layout, false, false, false, Reader::FileRef},
+    {"wma", "asf/mutagen-tags.wma", asfLayout, false, false, false, Reader::FileRef},
+    {"rm", "rmff/ac3-id3v1.rm", realMediaLayout, false, false, false, Reader::FileRef},
+    {"aa", "audible/book.aa", audibleLayout, false, false, false, Reader::FileRef},
+    {"aac", "aac/sine.aac", adtsLayout, false, false, true, Reader::TaglibMpeg},
+    {"wv", "wavpack/mono24-ape-id3v1.wv", trailingTagsLayout, false, true, false, Reader::FileRef},
+    {"spx", "speex/wideband.spx", oggLayout, false, false, false, Reader::FileRef},
+    {"tta", "trueaudio/mono24-id3v2-id3v1.tta", trailingTagsLayout, false, true, false, Reader::FileRef},
+    {"wav", "wav/list.wav", waveLayout, true, false, false, Reader::FileRef},
   };
   return list;
 }
@@ -381,6 +348,7 @@ struct Sample
   std::string path;
   std::uint64_t fileSize = 0;
   std::uint64_t bytesRead = 0;
+  Reader reader = Reader::FileRef;
 };
 
 bool sameExceptGrowth(const Format &f, const Snapshot &real, const Snapshot &built)
@@ -414,6 +382,13 @@ struct Options
   std::vector<std::string> formats;
   // Build the large file of a format that reads the whole file at 1 GB too.
   bool fullScans = false;
+  // Leave the plug-ins unregistered: TagLib's own readers, for comparison.
+  bool taglibOnly = false;
+  // Where the built files go and stay, so that other processes measure the
+  // same files (empty: a temporary directory removed at exit).
+  std::string workDir;
+  // Where the list of measured files goes, as JSON (empty: nowhere).
+  std::string manifest;
 };
 
 bool wanted(const Options &options, const std::string &name)
@@ -422,53 +397,107 @@ bool wanted(const Options &options, const std::string &name)
          std::find(options.formats.begin(), options.formats.end(), name) != options.formats.end();
 }
 
-std::vector<Sample> prepareSamples(const Options &options)
+std::string prepareDirectory(const Options &options)
 {
+  if(!options.workDir.empty()) {
+    if(::mkdir(options.workDir.c_str(), 0755) != 0 && errno != EEXIST)
+      throw std::runtime_error("cannot make " + options.workDir + ": " + std::strerror(errno));
+    return options.workDir;
+  }
   const char *base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/brenvo-bench-XXXXXX";
   if(!::mkdtemp(&pattern[0]))
     throw std::runtime_error("cannot make a temporary directory");
   g_tempDir = pattern;
   std::atexit(removeTempDir);
+  return pattern;
+}
 
+// A file an earlier process of the same run built is measured as it is.
+bool alreadyBuilt(const std::string &path, std::uint64_t size)
+{
+  struct stat st = {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) == size;
+}
+
+struct Prepared
+{
   std::vector<Sample> samples;
+  // Formats the reader under test does not open, with the reason.
+  std::vector<std::pair<std::string, std::string>> notOpened;
+};
+
+Prepared prepareSamples(const Options &options)
+{
+  const std::string dir = prepareDirectory(options);
+  Prepared prepared;
   bool allAlike = true;
   for(const Format &f : formats()) {
     if(!wanted(options, f.name))
       continue;
+    const Reader reader = options.taglibOnly ? f.taglibReader : Reader::FileRef;
     const std::string realPath = std::string(BRENVO_BENCH_DATA_DIR) + "/" + f.realFile;
     const std::string real = readWhole(realPath);
     Snapshot expected;
-    const std::uint64_t realBytes = bytesReadBy([&] { expected = openAndRead(realPath); });
-    samples.push_back({f.name, "real", realPath, real.size(), realBytes});
+    const std::uint64_t realBytes = bytesReadBy([&] { expected = openAndRead(realPath, reader); });
+    if(!expected.opened && options.taglibOnly) {
+      // Not an error: TagLib 1.13 has no reader for it, which is why the plug-in exists.
+      const std::string why = std::string(brenvo_bench::readerName(reader)) + " does not open " + f.realFile;
+      std::cerr << f.name << ": " << why << "\n";
+      prepared.notOpened.emplace_back(f.name, why);
+      continue;
+    }
+    prepared.samples.push_back({f.name, "real", realPath, real.size(), realBytes, reader});
     const std::string extension = realPath.substr(realPath.rfind('.'));
     const std::uint64_t largeSize = f.readsWholeFile && !options.fullScans ? 8 * MiB : GiB;
     for(const std::uint64_t size : {MiB, largeSize}) {
       const std::string label = size == MiB ? "small" : "large";
-      const std::string path = g_tempDir + "/" + f.name + "-" + label + extension;
-      const Split split = f.layout(real, size - real.size());
-      writeSparse(path, split, size);
+      const std::string path = dir + "/" + f.name + "-" + label + extension;
+      if(!alreadyBuilt(path, size))
+        writeSparse(path, f.layout(real, size - real.size()), size);
       // The page cache holds what was just written, holes need no disk.
       Snapshot got;
-      const std::uint64_t bytes = bytesReadBy([&] { got = openAndRead(path); });
+      const std::uint64_t bytes = bytesReadBy([&] { got = openAndRead(path, reader); });
       if(!sameExceptGrowth(f, expected, got)) {
         std::cerr << f.name << " " << label << " reads differently:\n  real:  " << expected.describe()
                   << "\n  built: " << got.describe() << "\n";
-        allAlike = false;
+        // The files are built for this library's readers; TagLib's are only timed on them.
+        allAlike = allAlike && options.taglibOnly;
       }
-      samples.push_back({f.name, label, path, size, bytes});
+      prepared.samples.push_back({f.name, label, path, size, bytes, reader});
     }
     std::cerr << f.name << ": " << expected.describe() << "\n";
   }
   if(!allAlike)
     throw std::runtime_error("built files do not read like the real ones");
-  return samples;
+  return prepared;
+}
+
+void writeManifest(const std::string &path, const Options &options, const Prepared &prepared)
+{
+  nlohmann::json samples = nlohmann::json::array();
+  for(const Sample &s : prepared.samples)
+    samples.push_back({{"format", s.format},
+                       {"size", s.size},
+                       {"path", s.path},
+                       {"file_size", s.fileSize},
+                       {"bytes_read", s.bytesRead},
+                       {"reader", brenvo_bench::readerName(s.reader)}});
+  nlohmann::json notOpened = nlohmann::json::array();
+  for(const auto &entry : prepared.notOpened)
+    notOpened.push_back({{"format", entry.first}, {"reason", entry.second}});
+  const nlohmann::json manifest = {
+    {"plugins", !options.taglibOnly}, {"samples", samples}, {"not_opened", notOpened}};
+  std::ofstream out(path);
+  out << manifest.dump(2) << "\n";
+  if(!out)
+    throw std::runtime_error("cannot write " + path);
 }
 
 void benchOpen(benchmark::State &state, const Sample &s)
 {
   for(auto _ : state)
-    benchmark::DoNotOptimize(openAndRead(s.path));
+    benchmark::DoNotOptimize(openAndRead(s.path, s.reader));
   state.counters["bytes_read"] = static_cast<double>(s.bytesRead);
   state.counters["file_size"] = static_cast<double>(s.fileSize);
 }
@@ -481,45 +510,95 @@ void benchFloor(benchmark::State &state, const Sample &s)
   state.counters["bytes_read"] = static_cast<double>(s.bytesRead);
 }
 
+const char usage[] =
+  "usage: brenvo_bench [OPTION]... [--benchmark_...]\n"
+  "  --formats=a,b      measure only these formats (m4a wma rm aa aac wv spx tta wav)\n"
+  "  --full_scans       build the large file at 1 GiB for a format whose open reads\n"
+  "                     the whole file too (AAC; minutes per open)\n"
+  "  --taglib_only      do not register the plug-ins: time TagLib 1.13's own readers\n"
+  "                     (benchmarks named taglib/..., no floor)\n"
+  "  --work_dir=DIR     build the files in DIR and keep them; a file already there with\n"
+  "                     the right size is measured as it is\n"
+  "  --manifest=FILE    write the measured files and the bytes read per open as JSON\n";
+
+// Google Benchmark has taken its own flags out of argv by now.
+bool parseOptions(int argc, char **argv, Options &options)
+{
+  enum { Formats = 1, FullScans, TaglibOnly, WorkDir, Manifest };
+  const struct option longOptions[] = {
+    {"formats", required_argument, nullptr, Formats},
+    {"full_scans", no_argument, nullptr, FullScans},
+    {"taglib_only", no_argument, nullptr, TaglibOnly},
+    {"work_dir", required_argument, nullptr, WorkDir},
+    {"manifest", required_argument, nullptr, Manifest},
+    {nullptr, 0, nullptr, 0},
+  };
+  int option = 0;
+  while((option = ::getopt_long(argc, argv, "", longOptions, nullptr)) != -1) {
+    switch(option) {
+    case Formats: {
+      std::istringstream list(optarg);
+      std::string name;
+      while(std::getline(list, name, ','))
+        options.formats.push_back(name);
+      break;
+    }
+    case FullScans:
+      options.fullScans = true;
+      break;
+    case TaglibOnly:
+      options.taglibOnly = true;
+      break;
+    case WorkDir:
+      options.workDir = optarg;
+      break;
+    case Manifest:
+      options.manifest = optarg;
+      break;
+    default:
+      std::cerr << usage;
+      return false;
+    }
+  }
+  if(optind < argc) {
+    std::cerr << "brenvo_bench: unexpected argument " << argv[optind] << "\n" << usage;
+    return false;
+  }
+  return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-  registerTaglibPlugins();
-  // Our own options go before Google Benchmark sees the command line.
-  Options options;
-  int kept = 1;
   for(int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if(arg.rfind("--formats=", 0) == 0) {
-      std::istringstream list(arg.substr(10));
-      std::string name;
-      while(std::getline(list, name, ','))
-        options.formats.push_back(name);
-    }
-    else if(arg == "--full_scans") {
-      options.fullScans = true;
-    }
-    else {
-      argv[kept++] = argv[i];
-    }
+    // Google Benchmark prints its own flags after ours, and exits.
+    if(std::strcmp(argv[i], "--help") == 0)
+      std::cout << usage << "\n";
   }
-  argc = kept;
   benchmark::Initialize(&argc, argv);
-  if(benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
+  Options options;
+  if(!parseOptions(argc, argv, options))
+    return 2;
+  if(!options.taglibOnly)
+    registerTaglibPlugins();
 
-  static std::vector<Sample> samples;
+  static Prepared prepared;
   try {
-    samples = prepareSamples(options);
+    prepared = prepareSamples(options);
+    if(!options.manifest.empty())
+      writeManifest(options.manifest, options, prepared);
   }
   catch(const std::exception &e) {
     std::cerr << "brenvo_bench: " << e.what() << "\n";
     return 1;
   }
-  for(const Sample &s : samples) {
+  const char *openPrefix = options.taglibOnly ? "taglib/" : "open/";
+  for(const Sample &s : prepared.samples) {
     for(const bool floor : {false, true}) {
-      const std::string name = std::string(floor ? "floor/" : "open/") + s.format + "/" + s.size;
+      if(floor && options.taglibOnly)
+        continue;
+      const std::string name = std::string(floor ? "floor/" : openPrefix) + s.format + "/" + s.size;
       benchmark::internal::Benchmark *b =
         benchmark::RegisterBenchmark(name.c_str(), floor ? benchFloor : benchOpen, s);
       b->Unit(benchmark::kMicrosecond);
