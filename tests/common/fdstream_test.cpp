@@ -101,9 +101,27 @@ TEST(DescriptorStream, InsertAndRemoveMoveTheRestOfTheFileWhole)
   }
 }
 
-TEST(DescriptorStream, ReadsAfterWritesSeeTheNewBytes)
+TEST(DescriptorStream, ReadsAfterWritesSeeTheNewBytesInEitherWindow)
 {
   brenvo_test::TempDir dir;
+  const std::string big = pattern(static_cast<std::size_t>(4 * window));
+  const std::string bigPath = dir.write("big.bin", big);
+  {
+    DescriptorStream stream(bigPath.c_str());
+    // The head and the tail are in two windows now.
+    stream.readBlock(10);
+    stream.seek(-10, IOStream::End);
+    stream.readBlock(10);
+    stream.seek(2);
+    stream.writeBlock(ByteVector("head", 4));
+    stream.seek(-6, IOStream::End);
+    stream.writeBlock(ByteVector("tail", 4));
+    stream.seek(0);
+    EXPECT_EQ(str(stream.readBlock(6)), big.substr(0, 2) + "head");
+    stream.seek(-6, IOStream::End);
+    EXPECT_EQ(str(stream.readBlock(6)), "tail" + big.substr(big.size() - 2));
+  }
+
   const std::string original = pattern(5000);
   const std::string path = dir.write("f.bin", original);
   DescriptorStream stream(path.c_str());

@@ -93,6 +93,16 @@ bool pwriteFully(int fd, const char *data, unsigned long count, long offset)
 
 } // namespace
 
+// Bytes of the file from \a start on, as they are on disk.
+struct Window
+{
+  Buffer bytes;
+  long start = 0;
+
+  long end() const { return start + static_cast<long>(bytes.size()); }
+  bool holds(long from, long to) const { return !bytes.empty() && from >= start && to <= end(); }
+};
+
 class DescriptorStream::StreamPrivate
 {
 public:
@@ -102,25 +112,38 @@ public:
   bool failed = false;
   long length = 0;
   long position = 0;
-  // The bytes of the file from windowStart on, as they are on disk.
-  Buffer window;
-  long windowStart = 0;
+  // Two windows: the head and the tail of a file are read in turns (an ID3v2
+  // tag, the ID3v1 tag, then the stream header), and each stays at hand.
+  Window windows[2];
+  // The window used last; the other one is the next to be refilled.
+  int recent = 0;
 
-  long windowEnd() const { return windowStart + static_cast<long>(window.size()); }
-
-  // Copies \a count bytes of \a data written at \a offset into the window where they overlap it.
-  void patchWindow(const char *data, unsigned long count, long offset)
+  Window *windowFor(long from, long to)
   {
-    const long from = std::max(offset, windowStart);
-    const long to = std::min(offset + static_cast<long>(count), windowEnd());
-    if(from < to)
-      std::memcpy(window.data() + (from - windowStart), data + (from - offset), static_cast<size_t>(to - from));
+    for(int i = 0; i < 2; ++i) {
+      if(windows[i].holds(from, to)) {
+        recent = i;
+        return &windows[i];
+      }
+    }
+    return nullptr;
   }
 
-  void dropWindow()
+  // Copies \a count bytes of \a data written at \a offset into the windows where they overlap them.
+  void patchWindows(const char *data, unsigned long count, long offset)
   {
-    window.clear();
-    windowStart = 0;
+    for(Window &w : windows) {
+      const long from = std::max(offset, w.start);
+      const long to = std::min(offset + static_cast<long>(count), w.end());
+      if(from < to)
+        std::memcpy(w.bytes.data() + (from - w.start), data + (from - offset), static_cast<size_t>(to - from));
+    }
+  }
+
+  void dropWindows()
+  {
+    for(Window &w : windows)
+      w.bytes.clear();
   }
 
   // Moves the bytes [from, length) to \a to, front to back or back to front so
@@ -193,9 +216,10 @@ ByteVector DescriptorStream::readBlock(unsigned long length)
   const long from = d->position;
   const long to = from + static_cast<long>(wanted);
 
-  if(from < d->windowStart || to > d->windowEnd()) {
+  const Window *window = d->windowFor(from, to);
+  if(!window) {
     if(wanted >= windowSize) {
-      // Too large for the window: read it straight into the result.
+      // Too large for a window: read it straight into the result.
       ByteVector block(static_cast<unsigned int>(wanted), 0);
       const long got = preadFully(d->fd, block.data(), wanted, from);
       if(got < 0) {
@@ -211,22 +235,25 @@ ByteVector DescriptorStream::readBlock(unsigned long length)
     const long start = from + static_cast<long>(windowSize) > d->length
                          ? std::max(0L, d->length - static_cast<long>(windowSize))
                          : from;
-    d->window.resize(static_cast<size_t>(std::min(static_cast<long>(windowSize), d->length - start)));
-    d->windowStart = start;
-    const long got = preadFully(d->fd, d->window.data(), d->window.size(), start);
+    d->recent = 1 - d->recent;
+    Window &fill = d->windows[d->recent];
+    fill.bytes.resize(static_cast<size_t>(std::min(static_cast<long>(windowSize), d->length - start)));
+    fill.start = start;
+    const long got = preadFully(d->fd, fill.bytes.data(), fill.bytes.size(), start);
     if(got < 0) {
       d->failed = true;
-      d->dropWindow();
+      fill.bytes.clear();
       return ByteVector();
     }
-    d->window.resize(static_cast<size_t>(got));
+    fill.bytes.resize(static_cast<size_t>(got));
+    window = &fill;
   }
 
-  const long available = std::max(0L, std::min(to, d->windowEnd()) - from);
+  const long available = std::max(0L, std::min(to, window->end()) - from);
   if(available == 0)
     return ByteVector();
   d->position += available;
-  return ByteVector(d->window.data() + (from - d->windowStart), static_cast<unsigned int>(available));
+  return ByteVector(window->bytes.data() + (from - window->start), static_cast<unsigned int>(available));
 }
 
 void DescriptorStream::writeBlock(const ByteVector &data)
@@ -238,10 +265,10 @@ void DescriptorStream::writeBlock(const ByteVector &data)
   if(!pwriteFully(d->fd, data.data(), data.size(), d->position)) {
     // What reached the disk is unknown.
     d->failed = true;
-    d->dropWindow();
+    d->dropWindows();
     return;
   }
-  d->patchWindow(data.data(), data.size(), d->position);
+  d->patchWindows(data.data(), data.size(), d->position);
   d->position += static_cast<long>(data.size());
   d->length = std::max(d->length, d->position);
 }
@@ -259,8 +286,8 @@ void DescriptorStream::insert(const ByteVector &data, unsigned long start, unsig
     return;
   }
 
-  // The rest of the file moves in place; the window is reread afterwards.
-  d->dropWindow();
+  // The rest of the file moves in place; the windows are reread afterwards.
+  d->dropWindows();
   const long tailFrom = static_cast<long>(start + replace);
   const long tailTo = static_cast<long>(start + data.size());
   const long newLength = d->length + (tailTo - tailFrom);
@@ -331,8 +358,10 @@ void DescriptorStream::truncate(long length)
     return;
   }
   d->length = length;
-  if(d->windowEnd() > length)
-    d->window.resize(static_cast<size_t>(std::max(0L, length - d->windowStart)));
+  for(Window &w : d->windows) {
+    if(w.end() > length)
+      w.bytes.resize(static_cast<size_t>(std::max(0L, length - w.start)));
+  }
 }
 
 bool DescriptorStream::failed() const

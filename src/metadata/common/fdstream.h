@@ -49,8 +49,8 @@ void clearStreamFailure(IOStream *stream);
 class DescriptorStream : public CheckedStream
 {
 public:
-  //! The bytes fetched by one read outside the window.
-  static constexpr unsigned long windowSize = 64 * 1024;
+  //! The bytes fetched by one read outside the windows.
+  static constexpr unsigned long windowSize = 16 * 1024;
 
   //! Opens \a name; isOpen() tells whether that worked.
   explicit DescriptorStream(FileName name);
