@@ -7,8 +7,11 @@
 #include <memory>
 
 #include <fileref.h>
+#include <tfilestream.h>
+#include <tpropertymap.h>
 #include <sys/stat.h>
 
+#include "common/fdstream.h"
 #include "hostcalls.h"
 #include "speex/speexfile.h"
 #include "speex/taglib_speexfiletyperesolver.h"
@@ -95,6 +98,128 @@ TEST(SpeexRealFiles, PropertiesAndCommentMatchTheEncoder)
     EXPECT_EQ(props->speexVersion(), 1);
     EXPECT_EQ(props->bitrate(), 0);  // speexenc stores -1, "unknown"
   }
+}
+
+namespace {
+
+// A file whose Nth read or write (0: none) from arm() on fails, reading or
+// writing nothing, and that counts the writes asked for after that failure.
+class FailingStream : public TagLib::DescriptorStream
+{
+public:
+  explicit FailingStream(const std::string &path) : DescriptorStream(path.c_str()) {}
+
+  void arm(int failAt)
+  {
+    target = failAt;
+    operations = 0;
+  }
+
+  TagLib::ByteVector readBlock(unsigned long length) override
+  {
+    return pass(false) ? DescriptorStream::readBlock(length) : TagLib::ByteVector();
+  }
+  void writeBlock(const TagLib::ByteVector &data) override
+  {
+    if(pass(true))
+      DescriptorStream::writeBlock(data);
+  }
+  void insert(const TagLib::ByteVector &data, unsigned long start, unsigned long replace) override
+  {
+    if(pass(true))
+      DescriptorStream::insert(data, start, replace);
+  }
+  void removeBlock(unsigned long start, unsigned long length) override
+  {
+    if(pass(true))
+      DescriptorStream::insert(TagLib::ByteVector(), start, length);
+  }
+  void truncate(long length) override
+  {
+    if(pass(true))
+      DescriptorStream::truncate(length);
+  }
+  bool failed() const override { return refused || DescriptorStream::failed(); }
+  void clearFailure() override
+  {
+    refused = false;
+    DescriptorStream::clearFailure();
+  }
+
+  //! The reads and writes since arm(), the failed one included.
+  int operations = 0;
+  int writesAfterFailure = 0;
+
+private:
+  bool pass(bool write)
+  {
+    if(refused && write)
+      ++writesAfterFailure;
+    refused = refused || ++operations == target;
+    return operations != target;
+  }
+
+  int target = 0;
+  bool refused = false;
+};
+
+// What a host sees of a Speex file.
+std::string describe(SpeexFile &file)
+{
+  std::string text = file.isValid() ? "valid" : "invalid";
+  if(file.tag())
+    text += " " + file.tag()->vendorID().to8Bit(true) + " " + file.properties().toString().to8Bit(true);
+  if(const TagLib::Speex::Properties *p = file.audioProperties()) {
+    for(int value : {p->length(), p->bitrate(), p->sampleRate(), p->channels(), p->speexVersion()})
+      text += " " + std::to_string(value);
+  }
+  return text;
+}
+
+} // namespace
+
+TEST(SpeexStream, ABorrowedStreamReadsAsThePath)
+{
+  TempDir dir;
+  std::vector<std::string> paths;
+  for(const RealFile &real : realFiles)
+    paths.push_back(dataPath(std::string("speex/") + real.name));
+  paths.push_back(dir.write("built.spx", speexStream()));
+  paths.push_back(dir.write("junk.spx", "not an ogg file at all"));
+  for(const std::string &path : paths) {
+    for(bool readProperties : {true, false}) {
+      SCOPED_TRACE(path + (readProperties ? "" : " without properties"));
+      SpeexFile byPath(path.c_str(), readProperties);
+      TagLib::FileStream stream(path.c_str(), true);
+      SpeexFile byStream(&stream, readProperties);
+      EXPECT_EQ(describe(byStream), describe(byPath));
+      EXPECT_EQ(std::string(byStream.name()), path);
+      EXPECT_TRUE(byStream.readOnly());
+    }
+  }
+}
+
+TEST(SpeexStream, AFailedReadLeavesNeitherTagNorProperties)
+{
+  TempDir dir;
+  const std::string path = dir.copy(dataPath("speex/narrowband.spx"), "r.spx");
+  int operations = 0;
+  for(int failAt = 0; failAt == 0 || failAt <= operations; ++failAt) {
+    SCOPED_TRACE(failAt);
+    FailingStream stream(path);
+    stream.arm(failAt);
+    SpeexFile file(&stream);
+    if(failAt == 0) {
+      operations = stream.operations;
+      EXPECT_NE(file.tag(), nullptr);
+    }
+    else {
+      EXPECT_FALSE(file.isValid());
+      EXPECT_EQ(file.tag(), nullptr);
+      EXPECT_EQ(file.audioProperties(), nullptr);
+    }
+  }
+  EXPECT_GT(operations, 1);
 }
 
 TEST(SpeexResolver, TakesSpxInAnyCaseAndOnlyValidSpeex)
@@ -234,9 +359,33 @@ TEST(SpeexSave, StreamWithoutCommentPacketIsNotWritten)
   EXPECT_EQ(readFile(path), bytes);
 }
 
-namespace {
-
-} // namespace
+TEST(SpeexSave, AFailedReadOrWriteFailsTheSaveAndNothingIsWrittenAfterIt)
+{
+  TempDir dir;
+  const std::string bytes = speexStream();
+  // A comment over many pages, so that the pages behind it are renumbered too.
+  const TagLib::String big(std::string(200000, 'x'));
+  int operations = 0;
+  for(int failAt = 0; failAt == 0 || failAt <= operations; ++failAt) {
+    SCOPED_TRACE(failAt);
+    const std::string path = dir.write("w.spx", bytes);
+    {
+      FailingStream stream(path);
+      SpeexFile file(&stream);
+      ASSERT_NE(file.tag(), nullptr);
+      file.tag()->setComment(big);
+      stream.arm(failAt);
+      EXPECT_EQ(file.save(), failAt == 0);
+      EXPECT_EQ(stream.writesAfterFailure, 0);
+      if(failAt == 0)
+        operations = stream.operations;
+    }
+    if(failAt == 0) {
+      ASSERT_GT(operations, 1);
+      EXPECT_EQ(SpeexFile(path.c_str()).tag()->comment(), big);
+    }
+  }
+}
 
 TEST(SpeexSave, ReadOnlyFileIsNotWritten)
 {

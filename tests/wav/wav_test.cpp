@@ -4,6 +4,7 @@
 #include <string>
 
 #include <fileref.h>
+#include <tfilestream.h>
 #include <tpropertymap.h>
 
 #include "bytebuilder.h"
@@ -240,6 +241,34 @@ TEST_F(WavTest, AFileWithoutAStreamHasNoProperties)
   EXPECT_FALSE(file.isOpen());
   EXPECT_EQ(file.audioProperties(), nullptr);
   EXPECT_NE(file.tag(), nullptr);
+}
+
+TEST_F(WavTest, ABorrowedStreamReadsAsThePath)
+{
+  StderrCapture capture;
+  ByteBuilder zeroRate = riff();
+  zeroRate.text("fmt ").le32(16).le16(1).le16(2).le32(44100).le32(0).le16(4).le16(16);
+  dataChunk(zeroRate, 1000, 1000);
+  const std::string paths[] = {
+    dataPath("wav/list.wav"), dataPath("wav/surround.wav"),
+    dir.write("zero-rate.wav", zeroRate.str()), dir.write("junk.wav", std::string(300, 'j')),
+  };
+  for(const std::string &path : paths) {
+    for(bool readProperties : {true, false}) {
+      SCOPED_TRACE(path + (readProperties ? "" : " without properties"));
+      TagLib::Wav::File byPath(path.c_str(), readProperties);
+      TagLib::FileStream stream(path.c_str(), true);
+      TagLib::Wav::File byStream(&stream, readProperties);
+      const TagLib::Wav::Properties *p = byPath.audioProperties();
+      ASSERT_NE(p, nullptr);
+      expectValues(byStream, {p->length(), p->bitrate(), p->sampleRate(), p->channels()});
+      EXPECT_EQ(std::string(byStream.name()), path);
+      EXPECT_TRUE(byStream.tag()->isEmpty());
+      EXPECT_FALSE(byStream.save());
+    }
+  }
+  // Both ways report the zero byte rate.
+  EXPECT_EQ(capture.text(), std::string(zeroByteRateMessage) + zeroByteRateMessage);
 }
 
 TEST_F(WavTest, ResolverTakesDotWavAndOpensTheStreamFirst)

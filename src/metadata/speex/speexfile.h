@@ -23,8 +23,23 @@ inline namespace BRENVO_NS {
 class File : public Ogg::File
 {
 public:
+  /*!
+   * Opens \a fileName (read-write when allowed, read-only otherwise) and
+   * reads the comment and, when \a readProperties is true, the properties.
+   */
   File(FileName fileName, bool readProperties = true,
        AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+
+  /*!
+   * Reads the comment and, when \a readProperties is true, the properties
+   * from \a stream, through which save() also writes.
+   *
+   * \note The file does not take ownership of \a stream: the caller deletes
+   * it after the File object.
+   */
+  File(IOStream *stream, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+
   ~File() override;
 
   File(const File &) = delete;
@@ -39,12 +54,16 @@ public:
   /*!
    * Renders the comment into packet 1 and lets the Ogg layer rewrite the
    * pages. Returns false, writing nothing, for an invalid or read-only file
-   * or one without a comment packet to replace.
+   * or one without a comment packet to replace, and false when a write
+   * failed (nothing more is written after the first failure).
    */
   bool save() override;
 
 private:
   friend class Properties;
+
+  //! Reads through \a stream, which both public constructors wrap.
+  File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle);
 
   /*!
    * Packet \a index of the stream, as Ogg::File::packet() gives it but not

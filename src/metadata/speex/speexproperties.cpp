@@ -4,31 +4,12 @@
 
 #include <oggpageheader.h>
 
+#include "common/bytecursor.h"
 #include "speexfile.h"
 
 namespace TagLib {
 namespace Speex {
 inline namespace BRENVO_NS {
-
-namespace {
-
-// Header field offsets (32-bit little-endian values).
-constexpr unsigned int versionIdOffset = 28;
-constexpr unsigned int rateOffset = 36;
-constexpr unsigned int modeOffset = 40;
-constexpr unsigned int channelsOffset = 48;
-constexpr unsigned int bitrateOffset = 52;
-constexpr unsigned int vbrOffset = 60;
-
-// A header cut short reads as zero for the fields it does not hold.
-int headerField(const ByteVector &header, unsigned int offset)
-{
-  if(header.size() < offset + 4)
-    return 0;
-  return static_cast<int>(header.toUInt(offset, false));
-}
-
-} // namespace
 
 class Properties::PropertiesPrivate
 {
@@ -42,8 +23,6 @@ public:
   int sampleRate = 0;
   int channels = 0;
   int speexVersion = 0;
-  bool vbr = false;
-  int mode = 0;
 };
 
 Properties::Properties(File *file, ReadStyle style) :
@@ -88,13 +67,16 @@ void Properties::read()
   if(!d->file)
     return;
 
-  const ByteVector header = d->file->readPacket(0);
-  d->speexVersion = headerField(header, versionIdOffset);
-  d->sampleRate = headerField(header, rateOffset);
-  d->mode = headerField(header, modeOffset);
-  d->channels = headerField(header, channelsOffset);
-  d->bitrate = headerField(header, bitrateOffset);
-  d->vbr = headerField(header, vbrOffset) == 1;
+  // 32-bit little-endian fields; a header cut short reads as zero from the
+  // first field it does not hold on (the cursor's failure is sticky).
+  ByteCursor header(d->file->readPacket(0));
+  header.skip(28);  // "Speex   " and the encoder's version text
+  d->speexVersion = static_cast<int>(header.u32le());
+  header.skip(4);  // header size
+  d->sampleRate = static_cast<int>(header.u32le());
+  header.skip(8);  // mode, mode bitstream version
+  d->channels = static_cast<int>(header.u32le());
+  d->bitrate = static_cast<int>(header.u32le());
 
   const Ogg::PageHeader *first = d->file->firstPageHeader();
   const Ogg::PageHeader *last = d->file->lastPageHeader();

@@ -1,17 +1,10 @@
 #include "wavfile.h"
 
+#include "common/fdstream.h"
+
 namespace TagLib {
 namespace Wav {
 inline namespace BRENVO_NS {
-
-namespace {
-
-struct StreamCloser
-{
-  void operator()(FILE *stream) const { std::fclose(stream); }
-};
-
-} // namespace
 
 Tag::Tag() = default;
 Tag::~Tag() = default;
@@ -40,25 +33,38 @@ bool Tag::isEmpty() const
 class File::FilePrivate
 {
 public:
+  explicit FilePrivate(std::unique_ptr<IOStream> stream) : owner(std::move(stream)) {}
+
+  // Null when the stream is borrowed.
+  std::unique_ptr<IOStream> owner;
   Wav::Tag tag;
   std::unique_ptr<Wav::Properties> properties;
-  std::unique_ptr<FILE, StreamCloser> stream;
 };
 
-File::File(const char *fileName, bool readProperties, AudioProperties::ReadStyle propertiesStyle,
-           FILE *stream) :
-  TagLib::File(fileName),
-  d(std::make_unique<FilePrivate>())
+File::File(FileName fileName, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  File(std::make_unique<DescriptorStream>(fileName), readProperties, propertiesStyle)
 {
-  d->stream.reset(stream ? stream : std::fopen(fileName, "rb"));
-  if(isOpen())
-    read(readProperties, propertiesStyle);
 }
 
-File::~File()
+File::File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  File(stream.get(), readProperties, propertiesStyle)
 {
-  d->stream.reset();
+  d->owner = std::move(stream);
 }
+
+File::File(IOStream *stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  TagLib::File(stream),
+  d(std::make_unique<FilePrivate>(nullptr))
+{
+  // TagLib's own isOpen() takes a null stream for granted.
+  if(!stream || !stream->isOpen())
+    return;
+  d->properties = std::make_unique<Wav::Properties>(propertiesStyle);
+  if(readProperties)
+    d->properties->read(stream);
+}
+
+File::~File() = default;
 
 TagLib::Tag *File::tag() const
 {
@@ -78,18 +84,6 @@ Wav::Properties *File::audioProperties() const
 bool File::save()
 {
   return false;
-}
-
-bool File::isOpen() const
-{
-  return d->stream != nullptr;
-}
-
-void File::read(bool readProperties, AudioProperties::ReadStyle propertiesStyle)
-{
-  d->properties = std::make_unique<Wav::Properties>(propertiesStyle);
-  if(d->stream && readProperties)
-    d->properties->readWavProperties(d->stream.get());
 }
 
 } // namespace BRENVO_NS

@@ -1,7 +1,6 @@
 #ifndef BRENVO_WAVFILE_H
 #define BRENVO_WAVFILE_H
 
-#include <cstdio>
 #include <memory>
 
 #include <tag.h>
@@ -48,18 +47,35 @@ public:
 };
 
 /*!
- * A RIFF WAVE file: audio properties only, read through a stdio stream that
- * the file owns. It has no metadata and cannot be saved.
+ * A RIFF WAVE file: audio properties only. It has no metadata and cannot be
+ * saved.
  */
 class File : public TagLib::File
 {
 public:
   /*!
-   * Takes \a stream as its own (it is closed with the file), or opens
-   * \a fileName itself when \a stream is null, and reads the properties.
+   * Opens \a fileName and, when \a readProperties is true, reads the
+   * properties. A file that cannot be opened has no properties.
    */
-  File(const char *fileName, bool readProperties, AudioProperties::ReadStyle propertiesStyle,
-       FILE *stream = nullptr);
+  File(FileName fileName, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+
+  /*!
+   * Reads from \a stream, which the file takes as its own (it is deleted with
+   * the file).
+   */
+  File(std::unique_ptr<IOStream> stream, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+
+  /*!
+   * Reads from \a stream.
+   *
+   * \note The file does not take ownership of \a stream: the caller deletes
+   * it after the File object.
+   */
+  File(IOStream *stream, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+
   ~File() override;
 
   File(const File &) = delete;
@@ -69,17 +85,12 @@ public:
   TagLib::Tag *tag() const override;
   //! The same object as tag(), with its own type.
   Wav::Tag *getWavTag() const;
-  //! The properties; null only when the stream could not be opened.
+  //! The properties; null only when the stream is not open.
   Wav::Properties *audioProperties() const override;
   //! Writes nothing and returns false.
   bool save() override;
 
-  //! True when the file has its stream.
-  bool isOpen() const;
-
 private:
-  void read(bool readProperties, AudioProperties::ReadStyle propertiesStyle);
-
   class FilePrivate;
   std::unique_ptr<FilePrivate> d;
 };

@@ -1,7 +1,6 @@
 #include "wavfiletyperesolver.h"
 
-#include <cstdio>
-
+#include "common/fdstream.h"
 #include "tfile_helper.h"
 #include "wavfile.h"
 
@@ -15,11 +14,11 @@ File *WavFileTypeResolver::createFile(FileName fileName, bool readAudioPropertie
     return nullptr;
   // Opened here so that an unreadable file yields no object at all; the file
   // object takes the stream.
-  FILE *stream = std::fopen(fileName, "rb");
+  std::unique_ptr<IOStream> stream = DescriptorStream::open(fileName);
   if(!stream)
     return nullptr;
   // TagLib's API takes ownership of the returned raw pointer.
-  return new Wav::File(fileName, readAudioProperties, audioPropertiesStyle, stream);
+  return new Wav::File(std::move(stream), readAudioProperties, audioPropertiesStyle);
 }
 
 } // namespace BRENVO_NS

@@ -1,8 +1,9 @@
 #include "wavproperties.h"
 
 #include <cstdint>
-#include <cstring>
 #include <iostream>
+
+#include "common/bytecursor.h"
 
 namespace TagLib {
 namespace Wav {
@@ -11,35 +12,10 @@ inline namespace BRENVO_NS {
 namespace {
 
 // The chunks start behind "RIFF", the form size and "WAVE".
-const std::int64_t firstChunkOffset = 12;
-const std::size_t chunkHeaderSize = 8;
+constexpr long firstChunkOffset = 12;
+constexpr unsigned int chunkHeaderSize = 8;
 // Format tag, channels, sample rate and byte rate: what is read of "fmt ".
-const std::uint32_t formatFieldsSize = 12;
-
-std::uint32_t littleEndian16(const unsigned char *p)
-{
-  return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8);
-}
-
-std::uint32_t littleEndian32(const unsigned char *p)
-{
-  return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-         (std::uint32_t(p[3]) << 24);
-}
-
-bool readAt(FILE *stream, std::int64_t offset, unsigned char *buffer, std::size_t size)
-{
-  return std::fseek(stream, static_cast<long>(offset), SEEK_SET) == 0 &&
-         std::fread(buffer, size, 1, stream) == 1;
-}
-
-std::int64_t streamSize(FILE *stream)
-{
-  if(std::fseek(stream, 0, SEEK_END) != 0)
-    return 0;
-  const long size = std::ftell(stream);
-  return size < 0 ? 0 : size;
-}
+constexpr unsigned int formatFieldsSize = 12;
 
 } // namespace
 
@@ -59,50 +35,57 @@ int Properties::bitrate() const { return m_bitrate; }
 int Properties::sampleRate() const { return m_sampleRate; }
 int Properties::channels() const { return m_channels; }
 
-void Properties::readWavProperties(FILE *stream)
+void Properties::read(IOStream *stream)
 {
   if(!stream)
     return;
 
-  const std::int64_t fileSize = streamSize(stream);
-  unsigned char format[formatFieldsSize];
+  const long fileSize = stream->length();
+  ByteCursor format;
   bool haveFormat = false;
   bool haveData = false;
   std::uint32_t dataLength = 0;
 
   // Real files put other chunks (LIST, fact, JUNK ...) anywhere and use
   // longer format chunks, so the chunks are found by id, not by offset.
-  // Every step moves forward by at least a chunk header: the walk ends.
-  std::int64_t offset = firstChunkOffset;
-  while(!(haveFormat && haveData) && offset + static_cast<std::int64_t>(chunkHeaderSize) <= fileSize) {
-    unsigned char header[chunkHeaderSize];
-    if(!readAt(stream, offset, header, sizeof(header)))
+  // Every step moves forward by at least a chunk header: the walk ends. The
+  // stream's window holds the first chunk headers, so each read here is
+  // a copy, not a system call.
+  long offset = firstChunkOffset;
+  while(!(haveFormat && haveData) && offset + static_cast<long>(chunkHeaderSize) <= fileSize) {
+    // A chunk header and what the format fields need of its body, in one read.
+    stream->seek(offset);
+    ByteCursor chunk(stream->readBlock(chunkHeaderSize + formatFieldsSize));
+    const ByteVector id = chunk.bytes(4);
+    const std::uint32_t size = chunk.u32le();
+    if(!chunk.ok())
       break;
-    const std::uint32_t size = littleEndian32(header + 4);
-    const std::int64_t body = offset + static_cast<std::int64_t>(chunkHeaderSize);
+    const long body = offset + static_cast<long>(chunkHeaderSize);
 
-    if(!haveFormat && std::memcmp(header, "fmt ", 4) == 0) {
-      if(size < formatFieldsSize || !readAt(stream, body, format, sizeof(format)))
+    if(!haveFormat && id == "fmt ") {
+      if(size < formatFieldsSize || !chunk.has(formatFieldsSize))
         return;
+      format = chunk;
       haveFormat = true;
     }
-    else if(!haveData && std::memcmp(header, "data", 4) == 0) {
+    else if(!haveData && id == "data") {
       // A size beyond the end of the file (a truncated or still growing file)
       // counts only the bytes that are there.
-      const std::int64_t present = fileSize - body;
-      dataLength = static_cast<std::int64_t>(size) > present ? static_cast<std::uint32_t>(present) : size;
+      const long present = fileSize - body;
+      dataLength = static_cast<long>(size) > present ? static_cast<std::uint32_t>(present) : size;
       haveData = true;
     }
     // Chunks of odd size are followed by a pad byte.
-    offset = body + static_cast<std::int64_t>(size) + (size & 1);
+    offset = body + static_cast<long>(size) + static_cast<long>(size & 1);
   }
 
   if(!haveFormat || !haveData)
     return;
 
-  m_channels = static_cast<int>(littleEndian16(format + 2));
-  m_sampleRate = static_cast<int>(littleEndian32(format + 4));
-  const std::uint32_t byteRate = littleEndian32(format + 8);
+  format.skip(2);  // format tag
+  m_channels = format.u16le();
+  m_sampleRate = static_cast<int>(format.u32le());
+  const std::uint32_t byteRate = format.u32le();
   m_bitrate = static_cast<int>(static_cast<std::uint32_t>(byteRate * 8u) / 1000u);
   if(byteRate != 0) {
     m_length = static_cast<int>(dataLength / byteRate);

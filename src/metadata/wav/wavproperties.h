@@ -1,9 +1,8 @@
 #ifndef BRENVO_WAVPROPERTIES_H
 #define BRENVO_WAVPROPERTIES_H
 
-#include <cstdio>
-
 #include <audioproperties.h>
+#include <tiostream.h>
 
 #include "brenvo_export.h"
 
@@ -32,7 +31,7 @@ public:
    * from the one and the sample data length from the other. A file without
    * both leaves every value 0.
    */
-  void readWavProperties(FILE *stream);
+  void read(IOStream *stream);
 
 private:
   int m_length;
