@@ -9,6 +9,8 @@
 #include <string>
 
 #include <fileref.h>
+#include <tbytevectorstream.h>
+#include <tfilestream.h>
 #include <tpropertymap.h>
 
 #include "hostcalls.h"
@@ -368,5 +370,54 @@ TEST(RmffRealFiles, LengthAndBitrateAgreeWithFfprobe)
     EXPECT_EQ(file.audioProperties()->length(), static_cast<int>(std::floor(duration)));
     EXPECT_EQ(file.audioProperties()->bitrate(), bitrate / 1000);
     EXPECT_EQ(file.reader()->length(), static_cast<unsigned int>(std::lround(duration * 1000)));
+  }
+}
+
+TEST(RmffStreams, ABorrowedStreamReadsTheSameAsThePath)
+{
+  TempDir dir;
+  std::vector<std::string> paths;
+  for(const Expected &e : realFiles)
+    paths.push_back(dataPath(e.file));
+  MdProp root;
+  root.name = "root";
+  ByteBuilder late;
+  late.append(rmf()).append(prop()).append(mdpr()).append(cont()).append(data(200000)).append(rmmd(root.bytes()))
+      .append(id3v1("V1 Title", "", "", "", "", 0, 255));
+  paths.push_back(dir.write("late.rm", late.str()));
+  ByteBuilder failing;
+  failing.append(rmf()).append(prop()).append(cont("t", "a", "c", "m", 1)).append(data());
+  paths.push_back(dir.write("failing.rm", withId3v1(failing).str()));
+
+  for(const std::string &path : paths) {
+    for(bool readProperties : {true, false}) {
+      SCOPED_TRACE(path + (readProperties ? "" : ", no properties"));
+      StderrCapture capture;
+      const RM::File byPath(path.c_str(), readProperties);
+      TagLib::FileStream fileStream(path.c_str(), true);
+      const RM::File fromFileStream(&fileStream, readProperties);
+      const std::string content = readFile(path);
+      TagLib::ByteVector bytes(content.data(), static_cast<unsigned int>(content.size()));
+      TagLib::ByteVectorStream memory(bytes);
+      const RM::File fromMemory(&memory, readProperties);
+      for(const RM::File *file : {&fromFileStream, &fromMemory}) {
+        EXPECT_TRUE(file->isValid());
+        const TagLib::Tag &a = *byPath.tag();
+        const TagLib::Tag &b = *file->tag();
+        EXPECT_EQ(b.title(), a.title());
+        EXPECT_EQ(b.artist(), a.artist());
+        EXPECT_EQ(b.album(), a.album());
+        EXPECT_EQ(b.comment(), a.comment());
+        EXPECT_EQ(b.genre(), a.genre());
+        EXPECT_EQ(b.year(), a.year());
+        EXPECT_EQ(b.track(), a.track());
+        EXPECT_EQ(b.isEmpty(), a.isEmpty());
+        EXPECT_EQ(file->audioProperties()->length(), byPath.audioProperties()->length());
+        EXPECT_EQ(file->audioProperties()->bitrate(), byPath.audioProperties()->bitrate());
+        EXPECT_EQ(file->reader()->err(), byPath.reader()->err());
+        EXPECT_EQ(file->reader()->records().size(), byPath.reader()->records().size());
+        EXPECT_EQ(file->reader()->metadataSection() != nullptr, byPath.reader()->metadataSection() != nullptr);
+      }
+    }
   }
 }
