@@ -72,6 +72,14 @@ std::unique_ptr<char[]> takeText(ByteCursor &c, std::size_t count)
   return takeArray<char>(c, count, true);
 }
 
+void parseBitRates(BitRateChunk &chunk, ByteCursor &c)
+{
+  chunk.max_bit_rate = c.u32be();
+  chunk.avg_bit_rate = c.u32be();
+  chunk.max_packet_size = c.u32be();
+  chunk.avg_packet_size = c.u32be();
+}
+
 } // namespace
 
 class RealMediaFF::RealMediaFFPrivate
@@ -314,10 +322,7 @@ void RealMediaFF::RealMediaFFPrivate::parseFileProperties(RMProperties &p, ByteC
   // Another version, or a chunk too short for the fields, keeps them at zero.
   if(!c.ok() || p.object_version != 0 || c.remaining() < 40)
     return;
-  p.max_bit_rate = c.u32be();
-  p.avg_bit_rate = c.u32be();
-  p.max_packet_size = c.u32be();
-  p.avg_packet_size = c.u32be();
+  parseBitRates(p, c);
   p.num_packets = c.u32be();
   p.duration = c.u32be();
   p.preroll = c.u32be();
@@ -335,10 +340,7 @@ void RealMediaFF::RealMediaFFPrivate::parseMediaProperties(MediaProperties &mh, 
     return;
   }
   mh.stream_number = c.u16be();
-  mh.max_bit_rate = c.u32be();
-  mh.avg_bit_rate = c.u32be();
-  mh.max_packet_size = c.u32be();
-  mh.avg_packet_size = c.u32be();
+  parseBitRates(mh, c);
   mh.start_time = c.u32be();
   mh.preroll = c.u32be();
   mh.duration = c.u32be();

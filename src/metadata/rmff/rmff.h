@@ -61,14 +61,20 @@ public:
   std::uint32_t num_headers = 0;
 };
 
-//! The "PROP" chunk: bit rates and duration of the whole presentation.
-class RMProperties : public VersionedChunk
+//! A chunk that starts with the bit rates and packet sizes of what it describes.
+class BitRateChunk : public VersionedChunk
 {
 public:
   std::uint32_t max_bit_rate = 0;
   std::uint32_t avg_bit_rate = 0;
   std::uint32_t max_packet_size = 0;
   std::uint32_t avg_packet_size = 0;
+};
+
+//! The "PROP" chunk: bit rates and duration of the whole presentation.
+class RMProperties : public BitRateChunk
+{
+public:
   std::uint32_t num_packets = 0;
   std::uint32_t duration = 0;  //!< milliseconds
   std::uint32_t preroll = 0;
@@ -105,14 +111,10 @@ struct LogicalStream
 };
 
 //! An "MDPR" chunk: one stream's properties.
-class MediaProperties : public VersionedChunk
+class MediaProperties : public BitRateChunk
 {
 public:
-  std::uint16_t stream_number = 0;
-  std::uint32_t max_bit_rate = 0;
-  std::uint32_t avg_bit_rate = 0;
-  std::uint32_t max_packet_size = 0;
-  std::uint32_t avg_packet_size = 0;
+  std::uint16_t stream_number = 0;  //!< stored before the bit rates
   std::uint32_t start_time = 0;
   std::uint32_t preroll = 0;
   std::uint32_t duration = 0;
