@@ -7,11 +7,14 @@
 #include <vector>
 
 #include <fileref.h>
+#include <tbytevectorstream.h>
+#include <tfilestream.h>
 #include <tpropertymap.h>
 
 #include "audible/taglib_audiblefile.h"
 #include "audible/taglib_audiblefiletyperesolver.h"
 #include "bytebuilder.h"
+#include "common/fdstream.h"
 #include "hostcalls.h"
 #include "testfiles.h"
 
@@ -175,11 +178,10 @@ TEST_F(AudibleTest, RejectedHeaderReadsNoLength)
   expectUnread(*file);
 
   // Nor does the unset end offset lead the properties reader to offset 60.
-  FILE *stream = std::fopen((dir.path() + "/book.aa").c_str(), "rb");
+  auto stream = TagLib::DescriptorStream::open((dir.path() + "/book.aa").c_str());
   ASSERT_NE(stream, nullptr);
   TagLib::Audible::Properties props(TagLib::AudioProperties::Average);
-  props.readAudibleProperties(stream, TagLib::Audible::Tag::noOffset);
-  std::fclose(stream);
+  props.readAudibleProperties(stream.get(), TagLib::Audible::Tag::noOffset);
   EXPECT_EQ(props.length(), 0);
 }
 
@@ -355,5 +357,42 @@ TEST(AudibleSamples, ScriptBuiltFilesReadBack)
     EXPECT_TRUE(ref.tag()->title().isEmpty());
     EXPECT_EQ(ref.tag()->genre(), "Audiobook");
     EXPECT_EQ(ref.audioProperties()->length(), 1);
+  }
+}
+
+TEST_F(AudibleTest, ABorrowedStreamReadsTheSameAsThePath)
+{
+  std::vector<std::string> paths;
+  for(const char *sample : {"audible/book.aa", "audible/latin1.aa", "audible/minimal.aa"})
+    paths.push_back(dataPath(sample));
+  paths.push_back(dir.write("rejected.aa", audiobook({{"product_iD", "x"}, {"title", "t"}})));
+  paths.push_back(dir.write("short.aa", audiobook({{"product_id", "x"}}).substr(0, 150)));
+
+  for(const std::string &path : paths) {
+    for(bool readProperties : {true, false}) {
+      SCOPED_TRACE(path + (readProperties ? "" : ", no properties"));
+      StderrCapture capture;
+      const TagLib::Audible::File byPath(path.c_str(), readProperties);
+      TagLib::FileStream fileStream(path.c_str(), true);
+      const TagLib::Audible::File fromFileStream(&fileStream, readProperties);
+      const std::string content = readFile(path);
+      TagLib::ByteVectorStream memory(TagLib::ByteVector(content.data(), static_cast<unsigned int>(content.size())));
+      const TagLib::Audible::File fromMemory(&memory, readProperties);
+      for(const TagLib::Audible::File *file : {&fromFileStream, &fromMemory}) {
+        EXPECT_TRUE(file->isOpen());
+        const TagLib::Audible::Tag &a = *byPath.getAudibleTag();
+        const TagLib::Audible::Tag &b = *file->getAudibleTag();
+        EXPECT_EQ(b.title(), a.title());
+        EXPECT_EQ(b.artist(), a.artist());
+        EXPECT_EQ(b.album(), a.album());
+        EXPECT_EQ(b.comment(), a.comment());
+        EXPECT_EQ(b.genre(), a.genre());
+        EXPECT_EQ(b.year(), a.year());
+        EXPECT_EQ(b.userID(), a.userID());
+        EXPECT_EQ(b.getTagsEndOffset(), a.getTagsEndOffset());
+        EXPECT_EQ(file->audioProperties()->length(), byPath.audioProperties()->length());
+        EXPECT_EQ(file->audioProperties()->channels(), byPath.audioProperties()->channels());
+      }
+    }
   }
 }
