@@ -9,10 +9,9 @@
 #include <string>
 
 #include <fileref.h>
-#include <tbytevectorstream.h>
-#include <tfilestream.h>
 #include <tpropertymap.h>
 
+#include "borrowedstreams.h"
 #include "hostcalls.h"
 #include "rmchunks.h"
 #include "rmff/rmff.h"
@@ -394,30 +393,15 @@ TEST(RmffStreams, ABorrowedStreamReadsTheSameAsThePath)
       SCOPED_TRACE(path + (readProperties ? "" : ", no properties"));
       StderrCapture capture;
       const RM::File byPath(path.c_str(), readProperties);
-      TagLib::FileStream fileStream(path.c_str(), true);
-      const RM::File fromFileStream(&fileStream, readProperties);
-      const std::string content = readFile(path);
-      TagLib::ByteVector bytes(content.data(), static_cast<unsigned int>(content.size()));
-      TagLib::ByteVectorStream memory(bytes);
-      const RM::File fromMemory(&memory, readProperties);
-      for(const RM::File *file : {&fromFileStream, &fromMemory}) {
-        EXPECT_TRUE(file->isValid());
-        const TagLib::Tag &a = *byPath.tag();
-        const TagLib::Tag &b = *file->tag();
-        EXPECT_EQ(b.title(), a.title());
-        EXPECT_EQ(b.artist(), a.artist());
-        EXPECT_EQ(b.album(), a.album());
-        EXPECT_EQ(b.comment(), a.comment());
-        EXPECT_EQ(b.genre(), a.genre());
-        EXPECT_EQ(b.year(), a.year());
-        EXPECT_EQ(b.track(), a.track());
-        EXPECT_EQ(b.isEmpty(), a.isEmpty());
-        EXPECT_EQ(file->audioProperties()->length(), byPath.audioProperties()->length());
-        EXPECT_EQ(file->audioProperties()->bitrate(), byPath.audioProperties()->bitrate());
-        EXPECT_EQ(file->reader()->err(), byPath.reader()->err());
-        EXPECT_EQ(file->reader()->records().size(), byPath.reader()->records().size());
-        EXPECT_EQ(file->reader()->metadataSection() != nullptr, byPath.reader()->metadataSection() != nullptr);
-      }
+      withBorrowedStreams(path, [&](TagLib::IOStream *stream) {
+        const RM::File file(stream, readProperties);
+        EXPECT_TRUE(file.isValid());
+        expectSameTag(*byPath.tag(), *file.tag());
+        expectSameProperties(*byPath.audioProperties(), *file.audioProperties());
+        EXPECT_EQ(file.reader()->err(), byPath.reader()->err());
+        EXPECT_EQ(file.reader()->records().size(), byPath.reader()->records().size());
+        EXPECT_EQ(file.reader()->metadataSection() != nullptr, byPath.reader()->metadataSection() != nullptr);
+      });
     }
   }
 }

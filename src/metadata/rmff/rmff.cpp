@@ -119,7 +119,7 @@ public:
   template <class Record>
   void blankOut(Record &record);
   bool parseFileHeader(File_Header_v0_v1 &fh, ByteCursor c);
-  void parseFileProperties(RMProperties &props, ByteCursor c);
+  void parseFileProperties(RMProperties &p, ByteCursor c);
   void parseMediaProperties(MediaProperties &mh, ByteCursor c);
   void parseLogicalStream(MediaProperties &mh, const ByteVector &data);
   void parseContentDescription(ContentDescription &cont, ByteCursor c);
