@@ -11,7 +11,9 @@
 
 #include "audible/taglib_audiblefile.h"
 #include "audible/taglib_audiblefiletyperesolver.h"
+#include "borrowedstreams.h"
 #include "bytebuilder.h"
+#include "common/fdstream.h"
 #include "hostcalls.h"
 #include "testfiles.h"
 
@@ -175,11 +177,10 @@ TEST_F(AudibleTest, RejectedHeaderReadsNoLength)
   expectUnread(*file);
 
   // Nor does the unset end offset lead the properties reader to offset 60.
-  FILE *stream = std::fopen((dir.path() + "/book.aa").c_str(), "rb");
+  auto stream = TagLib::DescriptorStream::open((dir.path() + "/book.aa").c_str());
   ASSERT_NE(stream, nullptr);
   TagLib::Audible::Properties props(TagLib::AudioProperties::Average);
-  props.readAudibleProperties(stream, TagLib::Audible::Tag::noOffset);
-  std::fclose(stream);
+  props.readAudibleProperties(stream.get(), TagLib::Audible::Tag::noOffset);
   EXPECT_EQ(props.length(), 0);
 }
 
@@ -355,5 +356,30 @@ TEST(AudibleSamples, ScriptBuiltFilesReadBack)
     EXPECT_TRUE(ref.tag()->title().isEmpty());
     EXPECT_EQ(ref.tag()->genre(), "Audiobook");
     EXPECT_EQ(ref.audioProperties()->length(), 1);
+  }
+}
+
+TEST_F(AudibleTest, ABorrowedStreamReadsTheSameAsThePath)
+{
+  std::vector<std::string> paths;
+  for(const char *sample : {"audible/book.aa", "audible/latin1.aa", "audible/minimal.aa"})
+    paths.push_back(dataPath(sample));
+  paths.push_back(dir.write("rejected.aa", audiobook({{"product_iD", "x"}, {"title", "t"}})));
+  paths.push_back(dir.write("short.aa", audiobook({{"product_id", "x"}}).substr(0, 150)));
+
+  for(const std::string &path : paths) {
+    for(bool readProperties : {true, false}) {
+      SCOPED_TRACE(path + (readProperties ? "" : ", no properties"));
+      StderrCapture capture;
+      const TagLib::Audible::File byPath(path.c_str(), readProperties);
+      withBorrowedStreams(path, [&](TagLib::IOStream *stream) {
+        const TagLib::Audible::File file(stream, readProperties);
+        EXPECT_TRUE(file.isOpen());
+        expectSameTag(*byPath.tag(), *file.tag());
+        expectSameProperties(*byPath.audioProperties(), *file.audioProperties());
+        EXPECT_EQ(file.getAudibleTag()->userID(), byPath.getAudibleTag()->userID());
+        EXPECT_EQ(file.getAudibleTag()->getTagsEndOffset(), byPath.getAudibleTag()->getTagsEndOffset());
+      });
+    }
   }
 }

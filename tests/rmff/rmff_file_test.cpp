@@ -11,6 +11,7 @@
 #include <fileref.h>
 #include <tpropertymap.h>
 
+#include "borrowedstreams.h"
 #include "hostcalls.h"
 #include "rmchunks.h"
 #include "rmff/rmff.h"
@@ -368,5 +369,39 @@ TEST(RmffRealFiles, LengthAndBitrateAgreeWithFfprobe)
     EXPECT_EQ(file.audioProperties()->length(), static_cast<int>(std::floor(duration)));
     EXPECT_EQ(file.audioProperties()->bitrate(), bitrate / 1000);
     EXPECT_EQ(file.reader()->length(), static_cast<unsigned int>(std::lround(duration * 1000)));
+  }
+}
+
+TEST(RmffStreams, ABorrowedStreamReadsTheSameAsThePath)
+{
+  TempDir dir;
+  std::vector<std::string> paths;
+  for(const Expected &e : realFiles)
+    paths.push_back(dataPath(e.file));
+  MdProp root;
+  root.name = "root";
+  ByteBuilder late;
+  late.append(rmf()).append(prop()).append(mdpr()).append(cont()).append(data(200000)).append(rmmd(root.bytes()))
+      .append(id3v1("V1 Title", "", "", "", "", 0, 255));
+  paths.push_back(dir.write("late.rm", late.str()));
+  ByteBuilder failing;
+  failing.append(rmf()).append(prop()).append(cont("t", "a", "c", "m", 1)).append(data());
+  paths.push_back(dir.write("failing.rm", withId3v1(failing).str()));
+
+  for(const std::string &path : paths) {
+    for(bool readProperties : {true, false}) {
+      SCOPED_TRACE(path + (readProperties ? "" : ", no properties"));
+      StderrCapture capture;
+      const RM::File byPath(path.c_str(), readProperties);
+      withBorrowedStreams(path, [&](TagLib::IOStream *stream) {
+        const RM::File file(stream, readProperties);
+        EXPECT_TRUE(file.isValid());
+        expectSameTag(*byPath.tag(), *file.tag());
+        expectSameProperties(*byPath.audioProperties(), *file.audioProperties());
+        EXPECT_EQ(file.reader()->err(), byPath.reader()->err());
+        EXPECT_EQ(file.reader()->records().size(), byPath.reader()->records().size());
+        EXPECT_EQ(file.reader()->metadataSection() != nullptr, byPath.reader()->metadataSection() != nullptr);
+      });
+    }
   }
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/bytecursor.h"
+
 namespace TagLib {
 namespace Audible {
 inline namespace BRENVO_NS {
@@ -29,17 +31,16 @@ int Properties::bitrate() const { return m_bitrate; }
 int Properties::sampleRate() const { return m_sampleRate; }
 int Properties::channels() const { return m_channels; }
 
-void Properties::readAudibleProperties(FILE *stream, unsigned int tagsEndOffset)
+void Properties::readAudibleProperties(IOStream *stream, unsigned int tagsEndOffset)
 {
   if(!stream)
     return;
   // Computed in long: the 32-bit sum could wrap to an offset near the start.
-  const long offset = static_cast<long>(tagsEndOffset) + lengthFieldDistance;
-  unsigned char b[4];
-  if(std::fseek(stream, offset, SEEK_SET) != 0 || std::fread(b, sizeof(b), 1, stream) != 1)
+  stream->seek(static_cast<long>(tagsEndOffset) + lengthFieldDistance);
+  ByteCursor c(stream->readBlock(4));
+  const std::uint32_t length = c.u32be();
+  if(!c.ok())
     return;
-  const std::uint32_t length =
-    (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
   m_length = static_cast<int>(length);
   m_channels = 1;
   m_sampleRate = 0;

@@ -1,9 +1,8 @@
 #ifndef BRENVO_AUDIBLEPROPERTIES_H
 #define BRENVO_AUDIBLEPROPERTIES_H
 
-#include <cstdio>
-
 #include <audioproperties.h>
+#include <tiostream.h>
 
 #include "brenvo_export.h"
 
@@ -30,10 +29,11 @@ public:
   int channels() const override;
 
   /*!
-   * Reads the length in seconds, 61 bytes behind \a tagsEndOffset (the end
-   * of the header records). Nothing changes when it cannot be read.
+   * Reads the length in seconds from \a stream, 61 bytes behind
+   * \a tagsEndOffset (the end of the header records). Nothing changes when
+   * it cannot be read.
    */
-  void readAudibleProperties(FILE *stream, unsigned int tagsEndOffset);
+  void readAudibleProperties(IOStream *stream, unsigned int tagsEndOffset);
 
 private:
   int m_length;

@@ -1,10 +1,11 @@
 #include "audibletag.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include <sys/stat.h>
+#include "common/bytecursor.h"
 
 namespace TagLib {
 namespace Audible {
@@ -12,52 +13,12 @@ inline namespace BRENVO_NS {
 
 namespace {
 
-const long productIdOffset = 197;
+// The records start here; the first one's key must be "product_id".
 const long recordsOffset = 189;
 const char productId[] = "product_id";
 const std::size_t productIdLength = sizeof(productId) - 1;
-
-bool readExact(FILE *stream, void *buffer, std::size_t size)
-{
-  // A zero-sized read counts as a failure: empty keys and values end the list.
-  return size > 0 && std::fread(buffer, size, 1, stream) == 1;
-}
-
-bool readBigEndian32(FILE *stream, std::uint32_t &value)
-{
-  unsigned char b[4];
-  if(!readExact(stream, b, sizeof(b)))
-    return false;
-  value = (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
-  return true;
-}
-
-// Size of the stream's file, -1 when it cannot be told. (fstat leaves the
-// stream's buffer alone.)
-long long streamSize(FILE *stream)
-{
-  struct stat status;
-  return ::fstat(::fileno(stream), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
-}
-
-// Bytes from the stream's position to the end of a file of \a size bytes;
-// 0 when that cannot be told.
-std::uint64_t bytesLeft(FILE *stream, long long size)
-{
-  const long position = std::ftell(stream);
-  if(position < 0 || size < position)
-    return 0;
-  return static_cast<std::uint64_t>(size - position);
-}
-
-// Reads a text of \a size bytes that a file of \a fileSize bytes must still hold.
-bool readText(FILE *stream, std::uint32_t size, long long fileSize, std::string &text)
-{
-  if(size == 0 || size > bytesLeft(stream, fileSize))
-    return false;
-  text.assign(size, '\0');
-  return readExact(stream, &text[0], size);
-}
+// Two lengths of four bytes each lead a record.
+const std::size_t lengthsSize = 8;
 
 } // namespace
 
@@ -110,63 +71,70 @@ void Tag::duplicate(const Tag *source, Tag *target, bool overwrite)
   TagLib::Tag::duplicate(source, target, overwrite);
 }
 
-void Tag::readTags(FILE *stream)
+void Tag::readTags(IOStream *stream)
 {
   if(!stream)
     return;
 
-  char id[productIdLength + 1] = {};
-  if(std::fseek(stream, productIdOffset, SEEK_SET) != 0 || std::fread(id, productIdLength, 1, stream) != 1)
+  // The first record's lengths and the key behind them, in one read.
+  stream->seek(recordsOffset);
+  ByteCursor head(stream->readBlock(lengthsSize + productIdLength));
+  head.skip(lengthsSize);
+  const ByteVector id = head.bytes(productIdLength);
+  if(!head.ok())
     return;
-  if(std::memcmp(id, productId, productIdLength) != 0) {
-    // id holds the bytes read and a terminator, so at most those are printed.
-    std::fprintf(stderr, "no valid Audible aa file: %s\n", id);
+  if(id != ByteVector(productId, productIdLength)) {
+    // Printed up to a zero byte, as the text it should have been.
+    std::fprintf(stderr, "no valid Audible aa file: %s\n", std::string(id.data(), id.size()).c_str());
     return;
   }
 
-  if(std::fseek(stream, recordsOffset, SEEK_SET) != 0)
-    return;
+  stream->seek(recordsOffset);
   m_tagsEndOffset = recordsOffset;
 
   std::string key;
   std::string value;
   bool more = true;
-  m_streamSize = streamSize(stream);
   while(more) {
     more = readTag(stream, key, value);
     if(key.empty())
       break;
     applyRecord(key, value);
   }
-  m_streamSize = -1;
 
   m_album = "";
   m_track = 0;
   m_genre = "Audiobook";
 }
 
-bool Tag::readTag(FILE *stream, std::string &key, std::string &value)
+bool Tag::readTag(IOStream *stream, std::string &key, std::string &value)
 {
   key.clear();
   value.clear();
 
-  std::uint32_t keyLength = 0;
-  std::uint32_t valueLength = 0;
-  std::string readKey;
-  std::string readValue;
-  // A length beyond the end of the file makes the record incomplete before
-  // anything is allocated for it.
-  // One file size serves all records of a readTags() call.
-  const long long fileSize = m_streamSize >= 0 ? m_streamSize : streamSize(stream);
-  if(!readBigEndian32(stream, keyLength) || !readBigEndian32(stream, valueLength) ||
-     !readText(stream, keyLength, fileSize, readKey) || !readText(stream, valueLength, fileSize, readValue))
+  ByteCursor lengths(stream->readBlock(lengthsSize));
+  const std::uint32_t keyLength = lengths.u32be();
+  const std::uint32_t valueLength = lengths.u32be();
+  // An empty key or value ends the list. A length beyond the end of the file
+  // makes the record incomplete before anything is read or allocated for it.
+  const long position = stream->tell();
+  const long fileLength = stream->length();
+  const std::uint64_t left = position < fileLength ? static_cast<std::uint64_t>(fileLength - position) : 0;
+  if(!lengths.ok() || keyLength == 0 || valueLength == 0 ||
+     static_cast<std::uint64_t>(keyLength) + valueLength > left)
     return false;
 
-  key.swap(readKey);
-  value.swap(readValue);
+  // The texts and the continuation byte behind them.
+  ByteCursor record(stream->readBlock(static_cast<unsigned long>(keyLength) + valueLength + 1));
+  const ByteVector readKey = record.bytes(keyLength);
+  const ByteVector readValue = record.bytes(valueLength);
+  if(!record.ok())
+    return false;
+  key.assign(readKey.data(), readKey.size());
+  value.assign(readValue.data(), readValue.size());
 
-  unsigned char continuation = 0;
-  if(!readExact(stream, &continuation, 1))
+  const std::uint8_t continuation = record.u8();
+  if(!record.ok())
     return false;
 
   // The offset is 32-bit by the format; each record lies inside the file.

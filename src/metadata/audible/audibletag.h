@@ -1,10 +1,10 @@
 #ifndef BRENVO_AUDIBLETAG_H
 #define BRENVO_AUDIBLETAG_H
 
-#include <cstdio>
 #include <string>
 
 #include <tag.h>
+#include <tiostream.h>
 #include <tstring.h>
 
 #include "brenvo_export.h"
@@ -57,7 +57,7 @@ public:
    * as its first key is no audiobook: the tag keeps its constructed values
    * and getTagsEndOffset() stays noOffset.
    */
-  void readTags(FILE *stream);
+  void readTags(IOStream *stream);
 
   /*!
    * Reads one record at the stream's position. A complete record fills
@@ -65,7 +65,7 @@ public:
    * both empty. Returns true when the record was complete and another one
    * follows it.
    */
-  bool readTag(FILE *stream, std::string &key, std::string &value);
+  bool readTag(IOStream *stream, std::string &key, std::string &value);
 
   //! The offset just behind the last complete record, or noOffset.
   unsigned int getTagsEndOffset() const;
@@ -85,8 +85,6 @@ private:
   unsigned int m_track;
   unsigned int m_userID;
   unsigned int m_tagsEndOffset;
-  // Size of the file being read, taken once per readTags(); -1 outside it.
-  long long m_streamSize = -1;
 };
 
 } // namespace BRENVO_NS

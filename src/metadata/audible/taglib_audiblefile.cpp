@@ -1,40 +1,44 @@
 #include "taglib_audiblefile.h"
 
+#include "common/fdstream.h"
+
 namespace TagLib {
 namespace Audible {
 inline namespace BRENVO_NS {
 
-namespace {
-
-struct StreamCloser
-{
-  void operator()(FILE *stream) const { std::fclose(stream); }
-};
-
-} // namespace
-
 class File::FilePrivate
 {
 public:
+  // Declared first, so that it goes last.
+  std::unique_ptr<IOStream> ownedStream;
+  IOStream *stream = nullptr;
   std::unique_ptr<Audible::Tag> tag;
   std::unique_ptr<Audible::Properties> properties;
-  std::unique_ptr<FILE, StreamCloser> stream;
 };
 
-File::File(const char *fileName, bool readProperties, AudioProperties::ReadStyle propertiesStyle,
-           FILE *stream) :
-  TagLib::File(fileName),
-  d(std::make_unique<FilePrivate>())
+File::File(FileName fileName, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  File(std::make_unique<DescriptorStream>(fileName), readProperties, propertiesStyle)
 {
-  d->stream.reset(stream ? stream : std::fopen(fileName, "rb"));
-  if(d->stream)
-    read(readProperties, propertiesStyle);
 }
 
-File::~File()
+File::File(IOStream *stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  TagLib::File(stream),
+  d(std::make_unique<FilePrivate>())
 {
-  d->stream.reset();
+  d->stream = stream;
+  read(readProperties, propertiesStyle);
 }
+
+File::File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  TagLib::File(stream.get()),
+  d(std::make_unique<FilePrivate>())
+{
+  d->ownedStream = std::move(stream);
+  d->stream = d->ownedStream.get();
+  read(readProperties, propertiesStyle);
+}
+
+File::~File() = default;
 
 TagLib::Tag *File::tag() const
 {
@@ -58,22 +62,27 @@ bool File::save()
 
 bool File::isOpen() const
 {
-  return d->stream != nullptr;
+  return d->stream && d->stream->isOpen();
 }
 
 void File::read(bool readProperties, AudioProperties::ReadStyle propertiesStyle)
 {
+  if(!isOpen())
+    return;
+  clearStreamFailure(d->stream);
   d->properties = std::make_unique<Audible::Properties>(propertiesStyle);
   d->tag = std::make_unique<Audible::Tag>();
-  if(!d->stream)
-    return;
-
-  d->tag->readTags(d->stream.get());
+  d->tag->readTags(d->stream);
   const unsigned int tagsEnd = d->tag->getTagsEndOffset();
   // Without an accepted header there is no record list to measure from, so
   // no length either.
   if(readProperties && tagsEnd != Audible::Tag::noOffset)
-    d->properties->readAudibleProperties(d->stream.get(), tagsEnd);
+    d->properties->readAudibleProperties(d->stream, tagsEnd);
+  if(streamFailed(d->stream)) {
+    // What a failed read left behind is not to be trusted.
+    d->properties = std::make_unique<Audible::Properties>(propertiesStyle);
+    d->tag = std::make_unique<Audible::Tag>();
+  }
 }
 
 } // namespace BRENVO_NS

@@ -1,10 +1,10 @@
 #ifndef BRENVO_TAGLIB_AUDIBLEFILE_H
 #define BRENVO_TAGLIB_AUDIBLEFILE_H
 
-#include <cstdio>
 #include <memory>
 
 #include <tfile.h>
+#include <tiostream.h>
 
 #include "brenvo_export.h"
 #include "audibleproperties.h"
@@ -15,33 +15,44 @@ namespace Audible {
 inline namespace BRENVO_NS {
 
 /*!
- * An Audible audiobook (.aa), read only. The header is read through a stdio
- * stream that the file owns; nothing is ever written.
+ * An Audible audiobook (.aa), read only: the header is read through one
+ * stream; nothing is ever written.
  */
 class File : public TagLib::File
 {
 public:
+  //! Opens \a fileName, once for the file's lifetime, and reads the header.
+  File(FileName fileName, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
   /*!
-   * Takes \a stream as its own (it is closed with the file), or opens
-   * \a fileName itself when \a stream is null, and reads the header.
+   * Reads the header from \a stream, which the file borrows: the caller
+   * deletes it after the file. Reads the same as the constructor taking a
+   * file name.
    */
-  File(const char *fileName, bool readProperties, AudioProperties::ReadStyle propertiesStyle,
-       FILE *stream = nullptr);
+  File(IOStream *stream, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  /*!
+   * Reads the header from \a stream and keeps it: it is deleted with the
+   * file. (The resolver opens the path first, so that a path it cannot read
+   * yields no file object at all.)
+   */
+  File(std::unique_ptr<IOStream> stream, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
   ~File() override;
 
   File(const File &) = delete;
   File &operator=(const File &) = delete;
 
-  //! The tag; null only when the stream could not be opened.
+  //! The tag; null only when the stream is not open.
   TagLib::Tag *tag() const override;
   //! The same object as tag(), with its own type.
   Audible::Tag *getAudibleTag() const;
-  //! The properties; null only when the stream could not be opened.
+  //! The properties; null only when the stream is not open.
   Audible::Properties *audioProperties() const override;
   //! The format is read only: writes nothing and returns false.
   bool save() override;
 
-  //! True when the file has its stream.
+  //! True when the file has an open stream.
   bool isOpen() const;
 
 private:

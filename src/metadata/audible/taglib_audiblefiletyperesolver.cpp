@@ -1,7 +1,6 @@
 #include "taglib_audiblefiletyperesolver.h"
 
-#include <cstdio>
-
+#include "common/fdstream.h"
 #include "taglib_audiblefile.h"
 #include "tfile_helper.h"
 
@@ -15,11 +14,11 @@ File *AudibleFileTypeResolver::createFile(FileName fileName, bool readAudioPrope
     return nullptr;
   // Opened here so that an unreadable file yields no object at all; the file
   // object takes the stream, and with it always has a tag.
-  FILE *stream = std::fopen(fileName, "rb");
+  std::unique_ptr<IOStream> stream = DescriptorStream::open(fileName);
   if(!stream)
     return nullptr;
   // TagLib's API takes ownership of the returned raw pointer.
-  return new Audible::File(fileName, readAudioProperties, audioPropertiesStyle, stream);
+  return new Audible::File(std::move(stream), readAudioProperties, audioPropertiesStyle);
 }
 
 } // namespace BRENVO_NS

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <audioproperties.h>
+#include <tiostream.h>
 #include <tstring.h>
 
 #include "brenvo_export.h"
@@ -41,30 +42,39 @@ public:
   Collectable &operator=(Collectable &&) = default;
 
   Collectable *fwd = nullptr;
+  std::uint32_t object_id = 0;  //!< the chunk's id, as chunkId() gives it
+  std::uint32_t size = 0;       //!< the chunk's size, its 8-byte header included
+};
+
+//! A chunk whose body starts with a 16-bit version of its layout.
+class VersionedChunk : public Collectable
+{
+public:
+  std::uint16_t object_version = 0;
 };
 
 //! The ".RMF" chunk that opens every RealMedia file.
-class File_Header_v0_v1 : public Collectable
+class File_Header_v0_v1 : public VersionedChunk
 {
 public:
-  std::uint32_t object_id = 0;
-  std::uint32_t size = 0;
-  std::uint16_t object_version = 0;
   std::uint32_t file_version = 0;
   std::uint32_t num_headers = 0;
 };
 
-//! The "PROP" chunk: bit rates and duration of the whole presentation.
-class RMProperties : public Collectable
+//! A chunk that starts with the bit rates and packet sizes of what it describes.
+class BitRateChunk : public VersionedChunk
 {
 public:
-  std::uint32_t object_id = 0;
-  std::uint32_t size = 0;
-  std::uint16_t object_version = 0;
   std::uint32_t max_bit_rate = 0;
   std::uint32_t avg_bit_rate = 0;
   std::uint32_t max_packet_size = 0;
   std::uint32_t avg_packet_size = 0;
+};
+
+//! The "PROP" chunk: bit rates and duration of the whole presentation.
+class RMProperties : public BitRateChunk
+{
+public:
   std::uint32_t num_packets = 0;
   std::uint32_t duration = 0;  //!< milliseconds
   std::uint32_t preroll = 0;
@@ -75,14 +85,8 @@ public:
 };
 
 //! One name-value pair of a logical stream.
-class NameValueProperty
+struct NameValueProperty
 {
-public:
-  NameValueProperty() = default;
-  virtual ~NameValueProperty();
-  NameValueProperty(const NameValueProperty &) = delete;
-  NameValueProperty &operator=(const NameValueProperty &) = delete;
-
   std::uint32_t size = 0;
   std::uint16_t object_version = 0;
   std::uint8_t name_length = 0;
@@ -93,14 +97,8 @@ public:
 };
 
 //! The type-specific data of a "logical-fileinfo" stream.
-class LogicalStream
+struct LogicalStream
 {
-public:
-  LogicalStream() = default;
-  virtual ~LogicalStream();
-  LogicalStream(const LogicalStream &) = delete;
-  LogicalStream &operator=(const LogicalStream &) = delete;
-
   std::uint32_t size = 0;
   std::uint16_t object_version = 0;
   std::uint16_t num_physical_streams = 0;
@@ -113,17 +111,10 @@ public:
 };
 
 //! An "MDPR" chunk: one stream's properties.
-class MediaProperties : public Collectable
+class MediaProperties : public BitRateChunk
 {
 public:
-  std::uint32_t object_id = 0;
-  std::uint32_t size = 0;
-  std::uint16_t object_version = 0;
-  std::uint16_t stream_number = 0;
-  std::uint32_t max_bit_rate = 0;
-  std::uint32_t avg_bit_rate = 0;
-  std::uint32_t max_packet_size = 0;
-  std::uint32_t avg_packet_size = 0;
+  std::uint16_t stream_number = 0;  //!< stored before the bit rates
   std::uint32_t start_time = 0;
   std::uint32_t preroll = 0;
   std::uint32_t duration = 0;
@@ -137,12 +128,9 @@ public:
 };
 
 //! The "CONT" chunk: four length-prefixed texts.
-class ContentDescription : public Collectable
+class ContentDescription : public VersionedChunk
 {
 public:
-  std::uint32_t object_id = 0;
-  std::uint32_t size = 0;
-  std::uint16_t object_version = 0;
   std::uint16_t title_len = 0;
   std::unique_ptr<char[]> title;  //!< each text 0-terminated
   std::uint16_t author_len = 0;
@@ -161,14 +149,8 @@ struct PropListEntry
 };
 
 //! A typed property of the metadata section, with its nested sub-properties.
-class MDProperties
+struct MDProperties
 {
-public:
-  MDProperties() = default;
-  virtual ~MDProperties();
-  MDProperties(const MDProperties &) = delete;
-  MDProperties &operator=(const MDProperties &) = delete;
-
   std::uint32_t size = 0;
   std::uint32_t type = 0;
   std::uint32_t flags = 0;
@@ -187,56 +169,60 @@ public:
 class MetadataSection : public Collectable
 {
 public:
-  std::uint32_t object_id = 0;
-  std::uint32_t size = 0;
   std::uint32_t first_word = 0;
   std::uint32_t second_word = 0;
   MDProperties properties;
 };
 
 /*!
- * Reads the header chunks of a RealMedia file through its own read-only
- * descriptor, up to the data chunk, then the metadata section wherever it is.
- * Any failure sets a sticky error flag; the tag then reads as empty and the
+ * Reads the header chunks of a RealMedia file up to the data chunk, then the
+ * metadata section wherever it is, then the trailing ID3v1 tag, all through
+ * one stream. The data chunk is passed over by seeking, never read. Any
+ * failure sets a sticky error flag; the tag then reads as empty and the
  * properties as zero.
  */
 class RealMediaFF
 {
 public:
-  //! Size of the buffer a chunk is read into; longer chunks cannot be parsed.
+  //! The most bytes of one chunk read; a longer chunk cannot be parsed.
   static constexpr std::size_t ChunkBufferSize = 65536;
   //! Deepest nesting of metadata properties accepted (the root is level 1).
   static constexpr int MaxPropertyDepth = 16;
 
-  RealMediaFF(const char *file, bool readProperties = true,
+  /*!
+   * Reads \a stream, which the reader borrows: it must outlive the reader.
+   * Without \a readProperties only the ID3v1 tag is read.
+   */
+  RealMediaFF(IOStream *stream, bool readProperties = true,
               AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
-  //! An independent reader of the same file: opens and reads it again.
+  //! Opens \a file (once, for the reader's lifetime) and reads it.
+  RealMediaFF(FileName file, bool readProperties = true,
+              AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  /*!
+   * An independent reader of the same file: reads \a other's stream again
+   * from the start. After that only seekChunk() and readChunkHeader() use
+   * the stream.
+   */
   RealMediaFF(const RealMediaFF &other);
   RealMediaFF &operator=(const RealMediaFF &) = delete;
   ~RealMediaFF();
 
-  int init();
-  int initMetadataSection();
-
-  int getHdr(unsigned char *buf, std::size_t size, std::uint32_t *fourcc, std::uint32_t *csize);
-  int getChunk(unsigned char *buf, std::size_t size, std::uint32_t *fourcc, std::uint32_t *csize,
-               std::uint32_t &alreadyread);
-  int seekChunk(std::uint32_t object_id);
-  //! Appends \a hdr to the record list, which owns it from then on.
-  void saveHeader(std::unique_ptr<Collectable> hdr);
-
-  int getRealFileHeader(File_Header_v0_v1 *fh, const unsigned char *buf, std::uint32_t object_id, std::uint32_t sz);
-  int getRealPropertyHeader(RMProperties *props, const unsigned char *buf, std::uint32_t object_id, std::uint32_t sz);
-  int getMediaPropHeader(MediaProperties *mh, const unsigned char *buf, std::uint32_t object_id, std::uint32_t sz);
-  int getContentDescription(ContentDescription *cont, const unsigned char *buf, std::uint32_t object_id, std::uint32_t sz);
   /*!
-   * Fills \a props from the property record at \a buf, of which \a available
-   * bytes exist, and its sub-properties below it. Returns 0, or -1 when a
-   * field lies outside those bytes or the tree nests too deeply.
+   * Walks the chunk headers from the start of the file to the chunk
+   * \a object_id and leaves the stream at its header. Returns its offset, or
+   * -1 when there is none or the reader has failed. A chunk that is not there
+   * is no failure of the file: the error flag is left alone.
    */
-  int getMDProperties(MDProperties *props, const unsigned char *buf, std::size_t available);
+  int seekChunk(std::uint32_t object_id);
+  /*!
+   * Reads the chunk header at the stream's position into \a object_id and
+   * \a size. When the file ends inside it, sets the error flag and returns
+   * false.
+   */
+  bool readChunkHeader(std::uint32_t &object_id, std::uint32_t &size);
 
-  // The tag: ID3v1 fields, falling back to the content description.
+  //! \name The tag: ID3v1 fields, falling back to the content description.
+  //@{
   String title() const;
   String artist() const;
   String album() const;
@@ -245,36 +231,40 @@ public:
   unsigned int year() const;
   unsigned int track() const;
   bool isEmpty() const;
+  //@}
 
-  // The properties: from the file properties chunk.
+  //! \name The properties: from the file properties chunk.
+  //@{
   unsigned int length() const;   //!< milliseconds
   unsigned int bitrate() const;  //!< bits per second
-  int sampleRate() const;
-  int channels() const;
+  int sampleRate() const;        //!< always 0: not in the header chunks read
+  int channels() const;          //!< always 0
+  //@}
 
-  // What was read.
+  //! 0, or -1 once anything failed.
   int err() const;
+  //! The name of the stream read.
   const char *fileName() const;
+  //! Whether the chunks were read (the constructor's \a readProperties).
   bool readProperties() const;
+  //! The first record of the list, or null.
   Collectable *recordListHead() const;
+  //! Every record read whole, in reading order.
   const std::vector<std::unique_ptr<Collectable>> &records() const;
+  //! The file header, also when its chunk failed; null when none was read.
   File_Header_v0_v1 *fileHeader() const;
+  //! The file properties chunk, or null.
   RMProperties *fileProperties() const;
+  //! The last media properties chunk, or null.
   MediaProperties *mediaProperties() const;
+  //! The content description, or null.
   ContentDescription *contentDescription() const;
+  //! The metadata section, also when it failed; null when there is none.
   MetadataSection *metadataSection() const;
+  //! The ID3v1 tag's file; null when the stream could not be read.
   RMFFile *id3v1Holder() const;
 
 private:
-  void open();
-  long readBytes(unsigned char *buf, std::size_t count);
-  //! Moves over up to \a count bytes without reading them; returns how many the file held.
-  long skipBytes(std::size_t count);
-  int readHeader(std::uint32_t *fourcc, std::uint32_t *csize);
-  int parseProperty(MDProperties *props, const unsigned char *buf, std::size_t available, int depth);
-  void parseLogicalStream(MediaProperties *mh);
-  String contentText(const char *text) const;
-
   class RealMediaFFPrivate;
   std::unique_ptr<RealMediaFFPrivate> d;
 };

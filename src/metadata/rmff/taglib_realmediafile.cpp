@@ -2,6 +2,7 @@
 
 #include <id3v1tag.h>
 
+#include "common/fdstream.h"
 #include "rmff.h"
 
 namespace TagLib {
@@ -17,8 +18,8 @@ constexpr long ID3v1Size = 128;
 
 // ---------------------------------------------------------------- RMFFile
 
-RMFFile::RMFFile(const char *filename) :
-  TagLib::File(filename)
+RMFFile::RMFFile(IOStream *stream) :
+  TagLib::File(stream)
 {
   if(!isOpen())
     return;
@@ -186,17 +187,37 @@ int Properties::channels() const
 class File::FilePrivate
 {
 public:
-  // Destroyed in reverse: properties, tag, then the reader they both use.
+  // Destroyed in reverse: properties, tag, the reader they both use, then
+  // the stream it reads (null when borrowed).
+  std::unique_ptr<IOStream> ownedStream;
   std::unique_ptr<RealMediaFF> rmff;
   std::unique_ptr<RealMedia::Tag> tag;
   std::unique_ptr<Properties> properties;
 };
 
-File::File(const char *file, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
-  TagLib::File(file),
+File::File(FileName file, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  File(std::make_unique<DescriptorStream>(file), readProperties, propertiesStyle)
+{
+}
+
+File::File(IOStream *stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  TagLib::File(stream),
   d(std::make_unique<FilePrivate>())
 {
-  d->rmff = std::make_unique<RealMediaFF>(file, readProperties, propertiesStyle);
+  read(stream, readProperties, propertiesStyle);
+}
+
+File::File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  TagLib::File(stream.get()),
+  d(std::make_unique<FilePrivate>())
+{
+  d->ownedStream = std::move(stream);
+  read(d->ownedStream.get(), readProperties, propertiesStyle);
+}
+
+void File::read(IOStream *stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle)
+{
+  d->rmff = std::make_unique<RealMediaFF>(stream, readProperties, propertiesStyle);
   d->tag = std::make_unique<RealMedia::Tag>(d->rmff.get(), false);
   d->properties = std::make_unique<Properties>(d->rmff.get());
 }

@@ -21,19 +21,22 @@ class RealMediaFF;
 
 /*!
  * Holds the ID3v1 tag in the last 128 bytes of a RealMedia file, read through
- * TagLib's own file access on the same path. Never written.
+ * the stream the chunk reader reads. Never written.
  */
 class RMFFile : public TagLib::File
 {
 public:
-  explicit RMFFile(const char *filename);
+  //! Reads the ID3v1 tag of \a stream, which it borrows.
+  explicit RMFFile(IOStream *stream);
   ~RMFFile() override;
   RMFFile(const RMFFile &) = delete;
   RMFFile &operator=(const RMFFile &) = delete;
 
-  //! The ID3v1 tag (empty when the file has none); null when TagLib cannot open the file.
+  //! The ID3v1 tag (empty when the file has none); null when the stream is not open.
   TagLib::Tag *tag() const override;
+  //! Always null.
   AudioProperties *audioProperties() const override;
+  //! Writes nothing and returns false.
   bool save() override;
 
 private:
@@ -109,26 +112,44 @@ private:
 
 /*!
  * A RealMedia file (.ra, .rv, .rm, .rmj, .rmvb): tag and properties read
- * only; save() writes nothing.
+ * only; save() writes nothing. The header chunks, the metadata section and
+ * the ID3v1 tag are all read through one stream.
  */
 class File : public TagLib::File
 {
 public:
-  File(const char *file, bool readProperties = true,
+  /*!
+   * Opens \a file, once for the file's lifetime, and reads it. Without
+   * \a readProperties only the ID3v1 tag is read.
+   */
+  File(FileName file, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+  /*!
+   * Reads \a stream, which the file borrows: the caller deletes it after the
+   * file. Reads the same as the constructor taking a file name.
+   */
+  File(IOStream *stream, bool readProperties = true,
        AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
   ~File() override;
   File(const File &) = delete;
   File &operator=(const File &) = delete;
 
+  //! The tag; never null.
   TagLib::Tag *tag() const override;
+  //! The properties; never null, zero when not read.
   AudioProperties *audioProperties() const override;
+  //! The format is read only: writes nothing and returns false.
   bool save() override;
+  //! The same object as tag(), with its own type.
   virtual RealMedia::Tag *RealMediaTag() const;
 
   //! The chunk reader, with every record it read.
   RealMediaFF *reader() const;
 
 private:
+  File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle);
+  void read(IOStream *stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle);
+
   class FilePrivate;
   std::unique_ptr<FilePrivate> d;
 };
