@@ -16,6 +16,8 @@
 
 #include "faultystream.h"
 #include "testfiles.h"
+#include "audible/taglib_audiblefile.h"
+#include "rmff/taglib_realmediafile.h"
 #include "speex/speexfile.h"
 #include "trueaudio/ttafile.h"
 #include "wav/wavfile.h"
@@ -55,6 +57,10 @@ const std::map<std::string, Format> &formats()
     {".tta", {factory<TagLib::TTA::File>(), Saves::Parts}},
     {".spx", {factory<TagLib::Speex::File>(), Saves::Whole}},
     {".wav", {factory<TagLib::Wav::File>(), Saves::Nothing}},
+    {".aa", {factory<TagLib::Audible::File>(), Saves::Nothing}},
+    {".ra", {factory<TagLib::RealMedia::File>(), Saves::Nothing}},
+    {".rm", {factory<TagLib::RealMedia::File>(), Saves::Nothing}},
+    {".rmvb", {factory<TagLib::RealMedia::File>(), Saves::Nothing}},
   };
   return table;
 }
