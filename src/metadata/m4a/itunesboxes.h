@@ -19,23 +19,22 @@ inline namespace BRENVO_NS {
 class ITunesDataBox : public Mp4IsoFullBox
 {
 public:
-  ITunesDataBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~ITunesDataBox() override;
+  using Mp4IsoFullBox::Mp4IsoFullBox;
 
   void parse() override;
 
-  ByteVector data() const;
+  ByteVector data() const { return m_data; }
 
   /*!
    * The code of the item box that holds this data box (0 for one read on its
    * own): the two genre items share a slot but not an encoding.
    */
-  Fourcc itemCode() const;
-  void setItemCode(Fourcc code);
+  Fourcc itemCode() const { return m_itemCode; }
+  void setItemCode(Fourcc code) { m_itemCode = code; }
 
 private:
-  class ITunesDataBoxPrivate;
-  std::unique_ptr<ITunesDataBoxPrivate> d;
+  ByteVector m_data;
+  Fourcc m_itemCode;
 };
 
 /*!
@@ -49,17 +48,16 @@ class ITunesItemBox : public Mp4IsoBox
 public:
   ITunesItemBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset,
                 Mp4TagsProxy::EBoxType slot);
-  ~ITunesItemBox() override;
 
   void parse() override;
 
-  Mp4TagsProxy::EBoxType slot() const;
+  Mp4TagsProxy::EBoxType slot() const { return m_slot; }
   //! The data box read, or null.
-  ITunesDataBox *dataBox() const;
+  ITunesDataBox *dataBox() const { return m_dataBox.get(); }
 
 private:
-  class ITunesItemBoxPrivate;
-  std::unique_ptr<ITunesItemBoxPrivate> d;
+  Mp4TagsProxy::EBoxType m_slot;
+  std::unique_ptr<ITunesDataBox> m_dataBox;
 };
 
 template <Mp4TagsProxy::EBoxType Slot>

@@ -5,159 +5,133 @@
 #include <vector>
 
 #include "mp4isobox.h"
+#include "mp4trackboxes.h"
 
 namespace TagLib {
 namespace MP4 {
 inline namespace BRENVO_NS {
 
-/*
- * The eight container boxes. Each reads its children in file order with one
- * shared loop, creating them through its own box factory, and owns them.
- * minf and stbl carry their track's handler type down to the sample
- * description box, which reads a sample entry for sound tracks only.
+/*!
+ * A box made of boxes: reads its children in file order, each through the
+ * box factory, and owns them. \a Base is Mp4IsoBox, or Mp4IsoFullBox for a
+ * container whose children follow a version and flags (meta).
  */
-//! The moov box.
-class Mp4MoovBox : public Mp4IsoBox
+template <class Base>
+class Mp4ContainerBox : public Base
 {
 public:
-  Mp4MoovBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4MoovBox() override;
+  Mp4ContainerBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~Mp4ContainerBox() override;
 
   void parse() override;
 
   //! The children read, in file order (owned by this box).
   std::vector<Mp4IsoBox *> children() const;
 
-private:
-  class Mp4MoovBoxPrivate;
-  std::unique_ptr<Mp4MoovBoxPrivate> d;
-};
-
-//! The trak box.
-class Mp4TrakBox : public Mp4IsoBox
-{
-public:
-  Mp4TrakBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4TrakBox() override;
-
-  void parse() override;
-
-  //! The children read, in file order (owned by this box).
-  std::vector<Mp4IsoBox *> children() const;
+protected:
+  //! Runs on each new child before it is parsed; false ends the loop, the child dropped.
+  virtual bool beforeChild(Mp4IsoBox *child);
+  //! Runs on each child once it is parsed and kept; false ends the loop.
+  virtual bool afterChild(Mp4IsoBox *child);
 
 private:
-  class Mp4TrakBoxPrivate;
-  std::unique_ptr<Mp4TrakBoxPrivate> d;
+  std::vector<std::unique_ptr<Mp4IsoBox>> m_children;
 };
 
-//! The mdia box.
-class Mp4MdiaBox : public Mp4IsoBox
+extern template class Mp4ContainerBox<Mp4IsoBox>;
+extern template class Mp4ContainerBox<Mp4IsoFullBox>;
+
+/*!
+ * A container inside a track that hands the track's handler type down to its
+ * \a Child: the sample description box reads a sample entry for sound tracks
+ * only.
+ */
+template <class Child>
+class Mp4TrackContainer : public Mp4ContainerBox<Mp4IsoBox>
 {
 public:
-  Mp4MdiaBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4MdiaBox() override;
-
-  void parse() override;
-
-  //! The children read, in file order (owned by this box).
-  std::vector<Mp4IsoBox *> children() const;
-
-private:
-  class Mp4MdiaBoxPrivate;
-  std::unique_ptr<Mp4MdiaBoxPrivate> d;
-};
-
-//! The minf box.
-class Mp4MinfBox : public Mp4IsoBox
-{
-public:
-  Mp4MinfBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4MinfBox() override;
-
-  void parse() override;
+  using Mp4ContainerBox::Mp4ContainerBox;
 
   //! The track's handler type, given by the parent before parsing.
-  void setHandlerType(Fourcc handlerType);
-  Fourcc handlerType() const;
+  void setHandlerType(Fourcc handlerType) { m_handlerType = handlerType; }
+  Fourcc handlerType() const { return m_handlerType; }
 
-  //! The children read, in file order (owned by this box).
-  std::vector<Mp4IsoBox *> children() const;
+protected:
+  bool beforeChild(Mp4IsoBox *child) override
+  {
+    if(auto *box = dynamic_cast<Child *>(child))
+      box->setHandlerType(m_handlerType);
+    return true;
+  }
 
 private:
-  class Mp4MinfBoxPrivate;
-  std::unique_ptr<Mp4MinfBoxPrivate> d;
+  Fourcc m_handlerType;
 };
 
-//! The stbl box.
-class Mp4StblBox : public Mp4IsoBox
+//! The movie box (moov).
+class Mp4MoovBox : public Mp4ContainerBox<Mp4IsoBox>
 {
 public:
-  Mp4StblBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4StblBox() override;
-
-  void parse() override;
-
-  //! The track's handler type, given by the parent before parsing.
-  void setHandlerType(Fourcc handlerType);
-  Fourcc handlerType() const;
-
-  //! The children read, in file order (owned by this box).
-  std::vector<Mp4IsoBox *> children() const;
-
-private:
-  class Mp4StblBoxPrivate;
-  std::unique_ptr<Mp4StblBoxPrivate> d;
+  using Mp4ContainerBox::Mp4ContainerBox;
 };
 
-//! The udta box.
-class Mp4UdtaBox : public Mp4IsoBox
+//! A track (trak).
+class Mp4TrakBox : public Mp4ContainerBox<Mp4IsoBox>
 {
 public:
-  Mp4UdtaBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4UdtaBox() override;
-
-  void parse() override;
-
-  //! The children read, in file order (owned by this box).
-  std::vector<Mp4IsoBox *> children() const;
-
-private:
-  class Mp4UdtaBoxPrivate;
-  std::unique_ptr<Mp4UdtaBoxPrivate> d;
+  using Mp4ContainerBox::Mp4ContainerBox;
 };
 
-//! The meta box.
-class Mp4MetaBox : public Mp4IsoFullBox
+/*!
+ * A track's media (mdia). The handler type is known once its hdlr has been
+ * read; a minf that comes first gets 0, and its track reads no sample entry.
+ */
+class Mp4MdiaBox : public Mp4ContainerBox<Mp4IsoBox>
 {
 public:
-  Mp4MetaBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4MetaBox() override;
+  using Mp4ContainerBox::Mp4ContainerBox;
 
-  void parse() override;
-
-  //! The children read, in file order (owned by this box).
-  std::vector<Mp4IsoBox *> children() const;
+protected:
+  bool beforeChild(Mp4IsoBox *child) override;
+  bool afterChild(Mp4IsoBox *child) override;
 
 private:
-  class Mp4MetaBoxPrivate;
-  std::unique_ptr<Mp4MetaBoxPrivate> d;
+  Fourcc m_handlerType;
 };
 
-//! The ilst box.
-class Mp4IlstBox : public Mp4IsoBox
+//! The sample table (stbl).
+class Mp4StblBox : public Mp4TrackContainer<Mp4StsdBox>
 {
 public:
-  Mp4IlstBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4IlstBox() override;
+  using Mp4TrackContainer::Mp4TrackContainer;
+};
 
-  void parse() override;
+//! The media information (minf).
+class Mp4MinfBox : public Mp4TrackContainer<Mp4StblBox>
+{
+public:
+  using Mp4TrackContainer::Mp4TrackContainer;
+};
 
-  //! The children read, in file order (owned by this box).
-  std::vector<Mp4IsoBox *> children() const;
+//! The user data (udta).
+class Mp4UdtaBox : public Mp4ContainerBox<Mp4IsoBox>
+{
+public:
+  using Mp4ContainerBox::Mp4ContainerBox;
+};
 
-private:
-  class Mp4IlstBoxPrivate;
-  std::unique_ptr<Mp4IlstBoxPrivate> d;
+//! The metadata box (meta), a full box.
+class Mp4MetaBox : public Mp4ContainerBox<Mp4IsoFullBox>
+{
+public:
+  using Mp4ContainerBox::Mp4ContainerBox;
+};
+
+//! The iTunes item list (ilst).
+class Mp4IlstBox : public Mp4ContainerBox<Mp4IsoBox>
+{
+public:
+  using Mp4ContainerBox::Mp4ContainerBox;
 };
 
 } // namespace BRENVO_NS

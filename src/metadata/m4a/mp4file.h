@@ -19,7 +19,6 @@ inline namespace BRENVO_NS {
 class Mp4TagsProxy;
 class Mp4PropsProxy;
 class Mp4NestingGuard;
-class Mp4ReadAheadScope;
 
 /*!
  * An MP4/M4A file (.m4a, .m4b, .m4p, .mp4, .m4v, .mp4v), read only. The whole
@@ -28,22 +27,30 @@ class Mp4ReadAheadScope;
  * rate and channels.
  *
  * The stream readers below read big-endian values at the current position
- * and are what every box uses to read its fields.
- *
- * The file is opened read only and read without a general read-ahead
- * buffer, so that opening it reads the box headers and the boxes the
- * library uses and none of the media data between them; only inside a box
- * being parsed are its bytes fetched ahead.
+ * and are what every box uses to read its fields. They cost no system call
+ * of their own: the file is read through a stream with a read-ahead window,
+ * so that opening a file reads the window at its start and the windows at
+ * the boxes that are parsed, and skips the media data and the sample tables.
  */
 class BRENVO_TAGLIB_EXPORT File : public TagLib::File
 {
 public:
   /*!
-   * Reads \a file at once. \a readProperties and \a propertiesStyle are
-   * accepted for TagLib's sake: the properties are always available.
+   * Opens \a file (read-write when possible, else read only) and reads it at
+   * once. \a readProperties and \a propertiesStyle are accepted for
+   * TagLib's sake: the properties are always available.
    */
   File(FileName file, bool readProperties = true,
        TagLib::AudioProperties::ReadStyle propertiesStyle = TagLib::AudioProperties::Average);
+  /*!
+   * Reads the MP4 file held by \a stream at once, from its start. The
+   * stream is borrowed: the caller keeps ownership and must keep it alive,
+   * and delete it only after this object. \a readProperties and
+   * \a propertiesStyle are accepted for TagLib's sake: the properties are
+   * always available.
+   */
+  explicit File(TagLib::IOStream *stream, bool readProperties = true,
+                TagLib::AudioProperties::ReadStyle propertiesStyle = TagLib::AudioProperties::Average);
   ~File() override;
 
   //! The file's tag; never null.
@@ -55,13 +62,24 @@ public:
   //! Does nothing.
   void remove();
 
+  //! The data boxes the tag was read from (owned by the file).
   Mp4TagsProxy *tagProxy() const;
+  //! The boxes the audio properties are read from (owned by the file).
   Mp4PropsProxy *propProxy() const;
 
+  /*!
+   * Each reader below reads one big-endian value at the current position
+   * and moves past it. It returns false, leaving \a value alone, when the
+   * file ends first.
+   */
   bool readFourcc(Fourcc &fourcc);
+  //! One byte; see readFourcc().
   bool readByte(unsigned int &byte);
+  //! 16 bits; see readFourcc().
   bool readShort(unsigned int &value);
+  //! 32 bits; see readFourcc().
   bool readInt(unsigned int &value);
+  //! 64 bits; see readFourcc().
   bool readLongLong(unsigned long long &value);
   /*!
    * Reads a box header. False when 8 bytes cannot be read or the size is
@@ -83,12 +101,11 @@ public:
   ByteVector readAvailable(unsigned long count);
 
 private:
-  explicit File(std::unique_ptr<TagLib::IOStream> stream);
+  File(std::unique_ptr<TagLib::IOStream> owned, TagLib::IOStream *stream);
   File(const File &) = delete;
   File &operator=(const File &) = delete;
 
   friend class Mp4NestingGuard;
-  friend class Mp4ReadAheadScope;
 
   class FilePrivate;
   std::unique_ptr<FilePrivate> d;

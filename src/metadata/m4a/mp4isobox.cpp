@@ -1,81 +1,51 @@
 #include "mp4isobox.h"
 
+#include <algorithm>
+
 #include "mp4file.h"
 
 namespace TagLib {
 namespace MP4 {
 inline namespace BRENVO_NS {
 
-class Mp4IsoBox::Mp4IsoBoxPrivate
-{
-public:
-  Fourcc fourcc;
-  unsigned int size = 0;
-  long offset = 0;
-  TagLib::File *file = nullptr;
-};
-
 Mp4IsoBox::Mp4IsoBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
-  : d(std::make_unique<Mp4IsoBoxPrivate>())
+  : m_file(file), m_mp4(dynamic_cast<MP4::File *>(file)), m_fourcc(fourcc), m_size(size), m_offset(offset)
 {
-  d->fourcc = fourcc;
-  d->size = size;
-  d->offset = offset;
-  d->file = file;
 }
-
-Mp4IsoBox::~Mp4IsoBox() = default;
-
-Fourcc Mp4IsoBox::fourcc() const { return d->fourcc; }
-unsigned int Mp4IsoBox::size() const { return d->size; }
-long Mp4IsoBox::offset() const { return d->offset; }
-TagLib::File *Mp4IsoBox::file() const { return d->file; }
 
 long Mp4IsoBox::endOffset() const
 {
   // A size below the header's 8 bytes is refused when headers are read; a
   // box built with one anyway ends where its content would start.
-  return d->size < 8 ? d->offset : d->offset + static_cast<long>(d->size) - 8;
+  return m_size < 8 ? m_offset : m_offset + static_cast<long>(m_size) - 8;
 }
 
 void Mp4IsoBox::parsebox()
 {
-  if(d->file)
-    d->file->seek(d->offset);
-  Mp4ReadAheadScope readAhead(d->file, endOffset());
+  if(m_file)
+    m_file->seek(m_offset);
   parse();
-}
-
-MP4::File *Mp4IsoBox::mp4file() const
-{
-  return dynamic_cast<MP4::File *>(d->file);
 }
 
 bool Mp4IsoBox::hasRoom(unsigned long count) const
 {
-  if(!d->file)
+  if(!m_file)
     return false;
-  const long position = d->file->tell();
+  const long position = m_file->tell();
   return position >= 0 && position <= endOffset() &&
          count <= static_cast<unsigned long>(endOffset() - position);
 }
 
-class Mp4IsoFullBox::Mp4IsoFullBoxPrivate
+ByteVector Mp4IsoBox::readContent(unsigned long count) const
 {
-public:
-  unsigned char version = 0;
-  unsigned int flags = 0;
-};
-
-Mp4IsoFullBox::Mp4IsoFullBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
-  : Mp4IsoBox(file, fourcc, size, offset), d(std::make_unique<Mp4IsoFullBoxPrivate>())
-{
+  MP4::File *mp4 = mp4file();
+  if(!mp4)
+    return ByteVector();
+  const long position = mp4->tell();
+  if(position < 0 || position >= endOffset())
+    return ByteVector();
+  return mp4->readAvailable(std::min(count, static_cast<unsigned long>(endOffset() - position)));
 }
-
-Mp4IsoFullBox::~Mp4IsoFullBox() = default;
-
-unsigned char Mp4IsoFullBox::version() const { return d->version; }
-unsigned int Mp4IsoFullBox::flags() const { return d->flags; }
 
 void Mp4IsoFullBox::parsebox()
 {
@@ -85,25 +55,12 @@ void Mp4IsoFullBox::parsebox()
     unsigned int versionAndFlags = 0;
     // A box too small to hold them, or a file that ends first, leaves both 0.
     if(hasRoom(4) && mp4->readInt(versionAndFlags)) {
-      d->version = static_cast<unsigned char>(versionAndFlags >> 24);
-      d->flags = versionAndFlags & 0xFFFFFF;
+      m_version = static_cast<unsigned char>(versionAndFlags >> 24);
+      m_flags = versionAndFlags & 0xFFFFFF;
     }
   }
-  // Only now: a container's version must not fetch its children ahead.
-  Mp4ReadAheadScope readAhead(file(), endOffset());
   parse();
 }
-
-class Mp4SkipBox::Mp4SkipBoxPrivate
-{
-};
-
-Mp4SkipBox::Mp4SkipBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
-  : Mp4IsoBox(file, fourcc, size, offset), d(std::make_unique<Mp4SkipBoxPrivate>())
-{
-}
-
-Mp4SkipBox::~Mp4SkipBox() = default;
 
 void Mp4SkipBox::parse()
 {

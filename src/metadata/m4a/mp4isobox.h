@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include <tbytevector.h>
 #include <tfile.h>
 
 #include "brenvo_export.h"
@@ -23,14 +24,14 @@ class Mp4IsoBox
 {
 public:
   Mp4IsoBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  virtual ~Mp4IsoBox();
+  virtual ~Mp4IsoBox() = default;
   Mp4IsoBox(const Mp4IsoBox &) = delete;
   Mp4IsoBox &operator=(const Mp4IsoBox &) = delete;
 
-  Fourcc fourcc() const;
-  unsigned int size() const;
-  long offset() const;
-  TagLib::File *file() const;
+  Fourcc fourcc() const { return m_fourcc; }
+  unsigned int size() const { return m_size; }
+  long offset() const { return m_offset; }
+  TagLib::File *file() const { return m_file; }
 
   //! The file offset just past the box, from its declared size.
   long endOffset() const;
@@ -41,45 +42,49 @@ public:
 
 protected:
   //! The box's file as the MP4 file it must be, or null.
-  MP4::File *mp4file() const;
+  MP4::File *mp4file() const { return m_mp4; }
   //! True when \a count more bytes at the current position lie inside the box.
   bool hasRoom(unsigned long count) const;
+  /*!
+   * Reads up to \a count bytes at the current position, stopping at the
+   * box's end and at the file's: a record of several fields in one read, to
+   * be decoded with a ByteCursor.
+   */
+  ByteVector readContent(unsigned long count) const;
 
 private:
-  class Mp4IsoBoxPrivate;
-  std::unique_ptr<Mp4IsoBoxPrivate> d;
+  TagLib::File *m_file;
+  // The same file when it is an MP4 file, else null.
+  MP4::File *m_mp4;
+  Fourcc m_fourcc;
+  unsigned int m_size;
+  long m_offset;
 };
 
 //! A box with a version byte and 24 bits of flags after its header.
 class Mp4IsoFullBox : public Mp4IsoBox
 {
 public:
-  Mp4IsoFullBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4IsoFullBox() override;
+  using Mp4IsoBox::Mp4IsoBox;
 
-  unsigned char version() const;
-  unsigned int flags() const;
+  unsigned char version() const { return m_version; }
+  unsigned int flags() const { return m_flags; }
 
   //! Seeks to the content, reads version and flags, then parses the rest.
   void parsebox() override;
 
 private:
-  class Mp4IsoFullBoxPrivate;
-  std::unique_ptr<Mp4IsoFullBoxPrivate> d;
+  unsigned char m_version = 0;
+  unsigned int m_flags = 0;
 };
 
 //! A box this library does not read: parsing steps over it.
 class Mp4SkipBox : public Mp4IsoBox
 {
 public:
-  Mp4SkipBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  ~Mp4SkipBox() override;
+  using Mp4IsoBox::Mp4IsoBox;
 
   void parse() override;
-
-private:
-  class Mp4SkipBoxPrivate;
-  std::unique_ptr<Mp4SkipBoxPrivate> d;
 };
 
 /*!
@@ -101,27 +106,6 @@ public:
 
 private:
   MP4::File &m_file;
-};
-
-/*!
- * While it lives, small reads of the file's stream up to \a end fetch a
- * block at once and the next reads come from it: a box that is parsed is
- * read in one call, not one per field. The container loop sets no end
- * (\a end below the position) while it reads child headers, so that the
- * bytes of a child that is only skipped are never fetched. The previous
- * setting comes back when the scope ends.
- */
-class Mp4ReadAheadScope
-{
-public:
-  Mp4ReadAheadScope(TagLib::File *file, long end);
-  ~Mp4ReadAheadScope();
-  Mp4ReadAheadScope(const Mp4ReadAheadScope &) = delete;
-  Mp4ReadAheadScope &operator=(const Mp4ReadAheadScope &) = delete;
-
-private:
-  MP4::File *m_file;
-  long m_previous = 0;
 };
 
 } // namespace BRENVO_NS

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/bytecursor.h"
 #include "mp4file.h"
 #include "mp4propsproxy.h"
 
@@ -11,25 +12,6 @@ inline namespace BRENVO_NS {
 
 // ---- mvhd ------------------------------------------------------------------
 
-class Mp4MvhdBox::Mp4MvhdBoxPrivate
-{
-public:
-  unsigned long long creationTime = 0;
-  unsigned long long modificationTime = 0;
-  unsigned int timescale = 0;
-  unsigned long long duration = 0;
-  unsigned int rate = 0;
-  unsigned int volume = 0;
-  unsigned int nextTrackID = 0;
-};
-
-Mp4MvhdBox::Mp4MvhdBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
-  : Mp4IsoFullBox(file, fourcc, size, offset), d(std::make_unique<Mp4MvhdBoxPrivate>())
-{
-}
-
-Mp4MvhdBox::~Mp4MvhdBox() = default;
-
 void Mp4MvhdBox::parse()
 {
   MP4::File *file = mp4file();
@@ -38,266 +20,75 @@ void Mp4MvhdBox::parse()
   // The fields after version and flags: 108 or 96 bytes. A box too small for
   // them counts as a failed read rather than reading its neighbours.
   const bool wide = version() == 1;
-  if(!hasRoom(wide ? 108 : 96))
+  const unsigned long fieldsSize = wide ? 108 : 96;
+  if(!hasRoom(fieldsSize))
     return;
-  if(wide) {
-    if(!file->readLongLong(d->creationTime) || !file->readLongLong(d->modificationTime) ||
-       !file->readInt(d->timescale) || !file->readLongLong(d->duration))
-      return;
-  }
-  else {
-    unsigned int creation = 0, modification = 0, duration = 0;
-    if(!file->readInt(creation) || !file->readInt(modification) ||
-       !file->readInt(d->timescale) || !file->readInt(duration))
-      return;
-    d->creationTime = creation;
-    d->modificationTime = modification;
-    d->duration = duration;
-  }
-  if(!file->readInt(d->rate) || !file->readInt(d->volume))
-    return;
-  file->seek(68, TagLib::File::Current);
-  if(!file->readInt(d->nextTrackID))
-    return;
-  file->propProxy()->registerMvhd(this);
+  ByteCursor fields(readContent(fieldsSize));
+  m_creationTime = wide ? fields.u64be() : fields.u32be();
+  m_modificationTime = wide ? fields.u64be() : fields.u32be();
+  m_timescale = fields.u32be();
+  m_duration = wide ? fields.u64be() : fields.u32be();
+  m_rate = fields.u32be();
+  m_volume = fields.u32be();
+  fields.skip(68);
+  m_nextTrackID = fields.u32be();
+  if(fields.ok())
+    file->propProxy()->registerMvhd(this);
 }
-
-unsigned long long Mp4MvhdBox::creationTime() const { return d->creationTime; }
-unsigned long long Mp4MvhdBox::modificationTime() const { return d->modificationTime; }
-unsigned long long Mp4MvhdBox::duration() const { return d->duration; }
-unsigned int Mp4MvhdBox::timescale() const { return d->timescale; }
-unsigned int Mp4MvhdBox::rate() const { return d->rate; }
-unsigned int Mp4MvhdBox::volume() const { return d->volume; }
-unsigned int Mp4MvhdBox::nextTrackID() const { return d->nextTrackID; }
 
 // ---- hdlr ------------------------------------------------------------------
 
-class Mp4HdlrBox::Mp4HdlrBoxPrivate
-{
-public:
-  unsigned int preDefined = 0;
-  Fourcc handlerType;
-  String name;
-};
-
-Mp4HdlrBox::Mp4HdlrBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
-  : Mp4IsoFullBox(file, fourcc, size, offset), d(std::make_unique<Mp4HdlrBoxPrivate>())
-{
-}
-
-Mp4HdlrBox::~Mp4HdlrBox() = default;
-
 void Mp4HdlrBox::parse()
 {
-  MP4::File *file = mp4file();
-  if(!file)
+  if(!mp4file())
     return;
-  if(!hasRoom(4) || !file->readInt(d->preDefined))
-    return;
-  if(!hasRoom(4) || !file->readFourcc(d->handlerType))
-    return;
-  // The name fills the box after 12 reserved bytes; a box under 32 bytes has none.
-  if(size() > 32) {
-    file->seek(12, TagLib::File::Current);
-    d->name = file->readAvailable(size() - 32);
-  }
+  // The rest of the box: pre-defined, handler type, 12 reserved bytes, name.
+  ByteCursor fields(readContent(size()));
+  m_preDefined = fields.u32be();
+  m_handlerType = fields.u32be();
+  // A box under 32 bytes has no name.
+  if(fields.ok() && size() > 32 && fields.skip(12))
+    m_name = fields.rest();
 }
-
-Fourcc Mp4HdlrBox::hdlr_type() const { return d->handlerType; }
-String Mp4HdlrBox::hdlr_string() const { return d->name; }
 
 // ---- stsd ------------------------------------------------------------------
-
-class Mp4StsdBox::Mp4StsdBoxPrivate
-{
-public:
-  Fourcc handlerType;
-  std::unique_ptr<Mp4AudioSampleEntry> sampleEntry;
-};
-
-Mp4StsdBox::Mp4StsdBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
-  : Mp4IsoFullBox(file, fourcc, size, offset), d(std::make_unique<Mp4StsdBoxPrivate>())
-{
-}
-
-Mp4StsdBox::~Mp4StsdBox() = default;
-
-void Mp4StsdBox::setHandlerType(Fourcc handlerType)
-{
-  d->handlerType = handlerType;
-}
-
-Mp4AudioSampleEntry *Mp4StsdBox::sampleEntry() const
-{
-  return d->sampleEntry.get();
-}
 
 void Mp4StsdBox::parse()
 {
   MP4::File *file = mp4file();
   if(!file)
     return;
-  if(d->handlerType != Fourcc(String("soun"))) {
+  if(m_handlerType != Fourcc(String("soun"))) {
     file->seek(endOffset());
     return;
   }
-  unsigned int entryCount = 0;
-  if(!hasRoom(4) || !file->readInt(entryCount))
-    return;
-  unsigned int entrySize = 0;
+  // The entry count, then the first entry's size and code.
+  ByteCursor fields(readContent(12));
+  fields.skip(4);
+  const unsigned int entrySize = fields.u32be();
   Fourcc entryCode;
-  if(!hasRoom(8) || !file->readSizeAndType(entrySize, entryCode))
-    return;
+  entryCode = fields.u32be();
   // Only an entry that lies inside the box is read.
-  if(!hasRoom(entrySize - 8))
+  if(!fields.ok() || entrySize < 8 || !hasRoom(entrySize - 8))
     return;
-  d->sampleEntry = std::make_unique<Mp4AudioSampleEntry>(file, entryCode, entrySize, file->tell());
-  d->sampleEntry->parse();
+  m_sampleEntry = std::make_unique<Mp4AudioSampleEntry>(file, entryCode, entrySize, file->tell());
+  m_sampleEntry->parse();
   // Further entries are not read.
   file->seek(endOffset());
 }
 
 // ---- sample entries ----------------------------------------------------------
 
-class Mp4SampleEntry::Mp4SampleEntryPrivate
-{
-public:
-  unsigned int dataReferenceIndex = 0;
-};
-
-Mp4SampleEntry::Mp4SampleEntry(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
-  : Mp4IsoBox(file, fourcc, size, offset), d(std::make_unique<Mp4SampleEntryPrivate>())
-{
-}
-
-Mp4SampleEntry::~Mp4SampleEntry() = default;
-
-unsigned int Mp4SampleEntry::dataReferenceIndex() const
-{
-  return d->dataReferenceIndex;
-}
-
 void Mp4SampleEntry::parse()
 {
-  MP4::File *file = mp4file();
-  if(!file || !hasRoom(8))
+  if(!mp4file() || !hasRoom(8))
     return;
-  file->seek(6, TagLib::File::Current);
-  if(!file->readShort(d->dataReferenceIndex))
-    return;
-  parseEntry();
-}
-
-class Mp4AudioSampleEntry::Mp4AudioSampleEntryPrivate
-{
-public:
-  unsigned int channels = 0;
-  unsigned int samplerate = 0;
-  unsigned int bitrate = 0;
-  // From the stream's AudioSpecificConfig; 0 where it gives none.
-  unsigned int configChannels = 0;
-  unsigned int configSampleRate = 0;
-};
-
-Mp4AudioSampleEntry::Mp4AudioSampleEntry(TagLib::File *file, Fourcc fourcc, unsigned int size,
-                                         long offset)
-  : Mp4SampleEntry(file, fourcc, size, offset), d(std::make_unique<Mp4AudioSampleEntryPrivate>())
-{
-}
-
-Mp4AudioSampleEntry::~Mp4AudioSampleEntry() = default;
-
-unsigned int Mp4AudioSampleEntry::channels() const
-{
-  return d->configChannels ? d->configChannels : d->channels;
-}
-
-unsigned int Mp4AudioSampleEntry::samplerate() const
-{
-  return d->samplerate;
-}
-
-unsigned int Mp4AudioSampleEntry::sampleRateHz() const
-{
-  return d->configSampleRate ? d->configSampleRate : d->samplerate >> 16;
-}
-
-unsigned int Mp4AudioSampleEntry::bitrate() const
-{
-  return d->bitrate;
-}
-
-void Mp4AudioSampleEntry::parseEntry()
-{
-  MP4::File *file = mp4file();
-  // Reserved 8, channels 2, sample size and two reserved 6, rate 4.
-  if(!file || !hasRoom(20))
-    return;
-  file->seek(8, TagLib::File::Current);
-  if(!file->readShort(d->channels))
-    return;
-  file->seek(6, TagLib::File::Current);
-  if(!file->readInt(d->samplerate))
-    return;
-  file->propProxy()->registerAudioSampleEntry(this);
-
-  if(fourcc() == Fourcc(String("mp4a")) || fourcc() == Fourcc(String("drms")))
-    parseDescriptors(*file);
-  file->seek(endOffset());
-}
-
-void Mp4AudioSampleEntry::parseDescriptors(MP4::File &file)
-{
-  unsigned int esdsSize = 0;
-  Fourcc esdsCode;
-  if(!hasRoom(8) || !file.readSizeAndType(esdsSize, esdsCode) || size() == 48)
-    return;
-  // The descriptors are read within the esds box, itself within the entry.
-  const long end = std::min(endOffset(), file.tell() + static_cast<long>(esdsSize) - 8);
-  const auto room = [&](long count) {
-    const long position = file.tell();
-    return position <= end && count <= end - position;
-  };
-
-  if(!room(4))
-    return;
-  file.seek(4, TagLib::File::Current);
-
-  unsigned int tag = 0;
-  if(!room(1) || !file.readByte(tag))
-    return;
-  if(tag == 3) {
-    const unsigned int length = file.readSystemsLen(end);
-    unsigned int esId = 0, esFlags = 0;
-    if(!room(2) || !file.readShort(esId))
-      return;
-    if(!room(1) || !file.readByte(esFlags) || length < 20)
-      return;
-  }
-  else {
-    unsigned int ignored = 0;
-    if(!room(2) || !file.readShort(ignored))
-      return;
-  }
-
-  if(!room(1) || !file.readByte(tag) || tag != 4)
-    return;
-  file.readSystemsLen(end);
-  // Object type, stream type, buffer size; then maximum and average bit rate.
-  if(!room(13))
-    return;
-  file.seek(5, TagLib::File::Current);
-  unsigned int maxBitrate = 0, avgBitrate = 0;
-  if(!file.readInt(maxBitrate) || !file.readInt(avgBitrate))
-    return;
-  d->bitrate = avgBitrate;
-
-  // The decoder specific info (tag 5), when present, is the stream's own
-  // AudioSpecificConfig.
-  if(!room(1) || !file.readByte(tag) || tag != 5)
-    return;
-  const unsigned int length = file.readSystemsLen(end);
-  parseAudioSpecificConfig(file, length, end);
+  // Six reserved bytes, then the data reference index.
+  ByteCursor fields(readContent(8));
+  fields.skip(6);
+  m_dataReferenceIndex = fields.u16be();
+  if(fields.ok())
+    parseEntry();
 }
 
 namespace {
@@ -306,7 +97,7 @@ namespace {
 class BitCursor
 {
 public:
-  BitCursor(const unsigned char *bytes, unsigned int count) : m_bytes(bytes), m_bits(count * 8) {}
+  explicit BitCursor(const ByteVector &bytes) : m_bytes(bytes), m_bits(bytes.size() * 8) {}
 
   //! The next \a width bits; false when fewer are left.
   bool take(unsigned int width, unsigned int &value)
@@ -315,14 +106,14 @@ public:
       return false;
     value = 0;
     for(unsigned int i = 0; i < width; ++i, ++m_position) {
-      const unsigned int bit = (m_bytes[m_position / 8] >> (7 - m_position % 8)) & 1;
+      const unsigned int bit = (static_cast<unsigned char>(m_bytes[m_position / 8]) >> (7 - m_position % 8)) & 1;
       value = (value << 1) | bit;
     }
     return true;
   }
 
 private:
-  const unsigned char *m_bytes;
+  const ByteVector &m_bytes;
   unsigned int m_bits;
   unsigned int m_position = 0;
 };
@@ -343,22 +134,90 @@ bool takeSamplingFrequency(BitCursor &bits, unsigned int &rate)
   return true;
 }
 
+//! An MPEG-4 descriptor length (1 to 4 bytes, 7 bits each); what was decoded when the bytes end.
+unsigned int systemsLength(ByteCursor &cursor)
+{
+  unsigned int value = 0;
+  for(int count = 0; count < 4 && cursor.has(1); ++count) {
+    const unsigned int byte = cursor.u8();
+    value = (value << 7) | (byte & 0x7F);
+    if(!(byte & 0x80))
+      break;
+  }
+  return value;
+}
+
 } // namespace
 
-void Mp4AudioSampleEntry::parseAudioSpecificConfig(MP4::File &file, unsigned int length, long end)
+void Mp4AudioSampleEntry::parseEntry()
+{
+  MP4::File *file = mp4file();
+  // Reserved 8, channels 2, sample size and two reserved 6, rate 4.
+  if(!file || !hasRoom(20))
+    return;
+  ByteCursor fields(readContent(20));
+  fields.skip(8);
+  m_channels = fields.u16be();
+  fields.skip(6);
+  const unsigned int rate = fields.u32be();
+  if(!fields.ok())
+    return;
+  m_samplerate = rate;
+  file->propProxy()->registerAudioSampleEntry(this);
+
+  if(fourcc() == Fourcc(String("mp4a")) || fourcc() == Fourcc(String("drms")))
+    parseDescriptors(*file);
+  file->seek(endOffset());
+}
+
+void Mp4AudioSampleEntry::parseDescriptors(MP4::File &file)
+{
+  unsigned int esdsSize = 0;
+  Fourcc esdsCode;
+  if(!hasRoom(8) || !file.readSizeAndType(esdsSize, esdsCode) || size() == 48)
+    return;
+  // The descriptors are read within the esds box, itself within the entry;
+  // first its version and flags.
+  ByteCursor esds(readContent(esdsSize - 8));
+  if(!esds.skip(4))
+    return;
+
+  unsigned int tag = esds.u8();
+  if(tag == 3) {
+    const unsigned int length = systemsLength(esds);
+    esds.skip(3);  // ES_ID and flags
+    if(!esds.ok() || length < 20)
+      return;
+  }
+  else {
+    esds.skip(2);
+  }
+
+  tag = esds.u8();
+  if(!esds.ok() || tag != 4)
+    return;
+  systemsLength(esds);
+  // Object type, stream type, buffer size; then maximum and average bit rate.
+  esds.skip(9);
+  const unsigned int avgBitrate = esds.u32be();
+  if(!esds.ok())
+    return;
+  m_bitrate = avgBitrate;
+
+  // The decoder specific info (tag 5), when present, is the stream's own
+  // AudioSpecificConfig.
+  tag = esds.u8();
+  if(!esds.ok() || tag != 5)
+    return;
+  const unsigned int length = systemsLength(esds);
+  parseAudioSpecificConfig(esds.bytes(std::min<std::size_t>({length, 9, esds.remaining()})));
+}
+
+void Mp4AudioSampleEntry::parseAudioSpecificConfig(const ByteVector &config)
 {
   // Object type (5 or 11 bits), rate (4 or 28), channels (4), and for SBR/PS
   // the extension rate (4 or 28): 9 bytes at most.
-  unsigned char bytes[9] = {};
-  unsigned int count = 0;
-  while(count < length && count < sizeof(bytes) && file.tell() < end) {
-    unsigned int byte = 0;
-    if(!file.readByte(byte))
-      break;
-    bytes[count++] = static_cast<unsigned char>(byte);
-  }
-
-  BitCursor bits(bytes, count);
+  BitCursor bits(config);
   unsigned int objectType = 0;
   if(!bits.take(5, objectType))
     return;
@@ -373,7 +232,7 @@ void Mp4AudioSampleEntry::parseAudioSpecificConfig(MP4::File &file, unsigned int
     return;
   unsigned int channelConfiguration = 0;
   if(!bits.take(4, channelConfiguration)) {
-    d->configSampleRate = rate;
+    m_configSampleRate = rate;
     return;
   }
   if(objectType == 5 || objectType == 29) {
@@ -382,11 +241,11 @@ void Mp4AudioSampleEntry::parseAudioSpecificConfig(MP4::File &file, unsigned int
     if(takeSamplingFrequency(bits, extensionRate) && extensionRate)
       rate = extensionRate;
   }
-  d->configSampleRate = rate;
+  m_configSampleRate = rate;
   if(channelConfiguration >= 1 && channelConfiguration <= 6)
-    d->configChannels = channelConfiguration;
+    m_configChannels = channelConfiguration;
   else if(channelConfiguration == 7)
-    d->configChannels = 8;
+    m_configChannels = 8;
 }
 
 } // namespace BRENVO_NS
