@@ -19,7 +19,7 @@ check "text output has the tag block" "grep -q -- '-- TAG (basic) --' '$work/out
 
 "$tool" --json "$work/a.aac" > "$work/json"
 check "one JSON line per file" "[ \$(wc -l < '$work/json') -eq 1 ]"
-check "JSON names the format class without the inline namespace" "grep -q '\"format\":\"TagLib::MPEG::File\"' '$work/json'"
+check "JSON names the format class without the inline namespace" "grep -q '\"format\":\"TagLib::MPEG::AACFile\"' '$work/json'"
 
 "$tool" -t 'Tïtle "quoted"' -T 7 -y 2001 "$work/a.aac"
 check "writing exits 0" "[ \$? -eq 0 ]"
@@ -46,7 +46,7 @@ check "scan exits 0 even when files fail" "[ $status -eq 0 ]"
 check "scan writes one JSON line per readable file" "[ \$(wc -l < '$work/scan') -eq 1 ]"
 check "scan skips files of unknown extensions" "! grep -q notes.txt '$work/scan' '$work/scanerr'"
 check "scan reports each failure" "grep -q '^brenvo-tag: $work/tree/bad.flac: ' '$work/scanerr'"
-check "scan closes with a summary per format" "grep -q 'TagLib::MPEG::File' '$work/scanerr' && grep -q 'scanned 2 files' '$work/scanerr'"
+check "scan closes with a summary per format" "grep -q 'TagLib::MPEG::AACFile' '$work/scanerr' && grep -q 'scanned 2 files' '$work/scanerr'"
 
 echo "$fails failed"
 [ "$fails" -eq 0 ]

@@ -17,6 +17,7 @@
 #include "faultystream.h"
 #include "testfiles.h"
 #include "audible/taglib_audiblefile.h"
+#include "m4a/mp4file.h"
 #include "rmff/taglib_realmediafile.h"
 #include "speex/speexfile.h"
 #include "trueaudio/ttafile.h"
@@ -57,6 +58,7 @@ const std::map<std::string, Format> &formats()
     {".tta", {factory<TagLib::TTA::File>(), Saves::Parts}},
     {".spx", {factory<TagLib::Speex::File>(), Saves::Whole}},
     {".wav", {factory<TagLib::Wav::File>(), Saves::Nothing}},
+    {".m4a", {factory<TagLib::MP4::File>(), Saves::Nothing}},
     {".aa", {factory<TagLib::Audible::File>(), Saves::Nothing}},
     {".ra", {factory<TagLib::RealMedia::File>(), Saves::Nothing}},
     {".rm", {factory<TagLib::RealMedia::File>(), Saves::Nothing}},

@@ -179,11 +179,12 @@ TEST(Mp4RealFiles, ReadThroughABorrowedStream)
   }
 }
 
-TEST(Mp4RealFiles, EachSampleIsOneRead)
+TEST(Mp4RealFiles, EachSampleTakesAFewReads)
 {
-  // Every sample is smaller than the stream's read-ahead window: one read
-  // fetches it all, however many boxes are parsed. The counter's own read
-  // of /proc/self/io is measured first.
+  // However many boxes are parsed, the stream's read-ahead windows serve
+  // them: a sample costs a read or two at its start and one where its movie
+  // box lies, not one per box. The counter's own read of /proc/self/io is
+  // measured first.
   const char *preload = std::getenv("LD_PRELOAD");
   if(preload && std::string(preload).find("vgpreload") != std::string::npos)
     GTEST_SKIP() << "valgrind's own reads are counted too";
@@ -195,7 +196,7 @@ TEST(Mp4RealFiles, EachSampleIsOneRead)
       TagLib::MP4::File f(dataPath(std::string("m4a/") + e.name).c_str());
       EXPECT_EQ(e.sampleRate, f.audioProperties()->sampleRate()) << e.name;
     }
-    EXPECT_EQ(1, ioSoFar("syscr:") - before - reading) << e.name;
+    EXPECT_LE(ioSoFar("syscr:") - before - reading, 3) << e.name;
   }
 }
 
