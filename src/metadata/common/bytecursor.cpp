@@ -20,7 +20,9 @@ const unsigned char *ByteCursor::take(std::size_t count)
     ok_ = false;
     return nullptr;
   }
-  const auto *at = reinterpret_cast<const unsigned char *>(data_.data()) + pos_;
+  // The const data(): the non-const one copies bytes that are shared.
+  const ByteVector &bytes = data_;
+  const auto *at = reinterpret_cast<const unsigned char *>(bytes.data()) + pos_;
   pos_ += count;
   return at;
 }

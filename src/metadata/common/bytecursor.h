@@ -77,6 +77,7 @@ private:
   const unsigned char *take(std::size_t count);
   std::uint64_t integer(std::size_t count, bool bigEndian);
 
+  // Shared, never changed: only ever read through the const data().
   ByteVector data_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
