@@ -389,6 +389,20 @@ void File::read()
 {
   if(!d->stream || !isOpen())
     return;
+  clearStreamFailure(d->stream);
+  readHeader();
+  if(d->tag && streamFailed(d->stream)) {
+    // What was read may be wrong: the file shows nothing of it, and a save
+    // must not write it over the file.
+    setValid(false);
+    d->tag = std::make_unique<Tag>();
+    d->properties = std::make_unique<Properties>();
+    d->headerComplete = false;
+  }
+}
+
+void File::readHeader()
+{
   const auto fileLength = static_cast<std::uint64_t>(std::max(0L, d->stream->length()));
   d->stream->seek(0);
   ByteCursor fields(d->stream->readBlock(headerObjectSize));

@@ -67,6 +67,7 @@ private:
   File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle);
 
   void read();
+  void readHeader();
 
   class BaseObject;
   class FilePropertiesObject;
