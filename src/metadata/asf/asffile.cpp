@@ -152,11 +152,16 @@ public:
   bool headerComplete = false;
 };
 
-class File::FilePropertiesObject : public BaseObject
+// The file and stream properties objects: kept as they are, their fields
+// also fill the audio properties.
+class File::PropertiesObject : public BaseObject
 {
 public:
-  FilePropertiesObject() :
-    BaseObject(filePropertiesGuid)
+  using FieldsReader = void (*)(Properties &, ByteCursor &);
+
+  PropertiesObject(const ByteVector &guid, FieldsReader reader) :
+    BaseObject(guid),
+    readFields(reader)
   {
   }
 
@@ -164,44 +169,44 @@ public:
   {
     BaseObject::parse(d, cursor, length);
     ByteCursor fields(data);
-    fields.skip(40);
-    const long long duration = static_cast<long long>(fields.u64le()) / 10000000;
-    fields.skip(8);
-    const long long preroll = static_cast<long long>(fields.u64le()) / 1000;
-    if(!fields.ok())
-      return;  // too short to hold the play duration and preroll
-    // The preroll is part of the play duration; one longer than it leaves nothing.
-    const long long seconds = std::clamp(duration - preroll, 0LL, static_cast<long long>(std::numeric_limits<int>::max()));
-    d.properties->setLength(static_cast<int>(seconds));
+    readFields(*d.properties, fields);
   }
+
+  const FieldsReader readFields;
 };
 
-class File::StreamPropertiesObject : public BaseObject
+namespace {
+
+void readFileProperties(Properties &properties, ByteCursor &fields)
 {
-public:
-  StreamPropertiesObject() :
-    BaseObject(streamPropertiesGuid)
-  {
-  }
+  fields.skip(40);
+  const long long duration = static_cast<long long>(fields.u64le()) / 10000000;
+  fields.skip(8);
+  const long long preroll = static_cast<long long>(fields.u64le()) / 1000;
+  if(!fields.ok())
+    return;  // too short to hold the play duration and preroll
+  // The preroll is part of the play duration; one longer than it leaves nothing.
+  const long long seconds = std::clamp(duration - preroll, 0LL, static_cast<long long>(std::numeric_limits<int>::max()));
+  properties.setLength(static_cast<int>(seconds));
+}
 
-  void parse(FilePrivate &d, ByteCursor &cursor, std::size_t length) override
-  {
-    BaseObject::parse(d, cursor, length);
-    ByteCursor fields(data);
-    // Only audio streams describe the sound; the last one decides.
-    if(fields.bytes(16) != audioMediaGuid)
-      return;
-    fields.skip(40);
-    const int channels = fields.u16le();
-    const std::uint32_t sampleRate = fields.u32le();
-    const std::uint64_t bytesPerSecond = fields.u32le();
-    if(!fields.ok())
-      return;
-    d.properties->setChannels(channels);
-    d.properties->setSampleRate(static_cast<int>(sampleRate));
-    d.properties->setBitrate(static_cast<int>(bytesPerSecond * 8 / 1000));
-  }
-};
+void readStreamProperties(Properties &properties, ByteCursor &fields)
+{
+  // Only audio streams describe the sound; the last one decides.
+  if(fields.bytes(16) != audioMediaGuid)
+    return;
+  fields.skip(40);
+  const int channels = fields.u16le();
+  const std::uint32_t sampleRate = fields.u32le();
+  const std::uint64_t bytesPerSecond = fields.u32le();
+  if(!fields.ok())
+    return;
+  properties.setChannels(channels);
+  properties.setSampleRate(static_cast<int>(sampleRate));
+  properties.setBitrate(static_cast<int>(bytesPerSecond * 8 / 1000));
+}
+
+} // namespace
 
 class File::ContentDescriptionObject : public BaseObject
 {
@@ -331,9 +336,9 @@ std::unique_ptr<File::BaseObject> File::BaseObject::create(const ByteVector &gui
       return std::make_unique<AttributeListObject>(kind);
   }
   if(!nested && guid == filePropertiesGuid)
-    return std::make_unique<FilePropertiesObject>();
+    return std::make_unique<PropertiesObject>(guid, readFileProperties);
   if(!nested && guid == streamPropertiesGuid)
-    return std::make_unique<StreamPropertiesObject>();
+    return std::make_unique<PropertiesObject>(guid, readStreamProperties);
   if(!nested && guid == contentDescriptionGuid)
     return std::make_unique<ContentDescriptionObject>();
   if(!nested && guid == headerExtensionGuid)

@@ -70,8 +70,7 @@ private:
   void readHeader();
 
   class BaseObject;
-  class FilePropertiesObject;
-  class StreamPropertiesObject;
+  class PropertiesObject;
   class ContentDescriptionObject;
   class AttributeListObject;
   class HeaderExtensionObject;
