@@ -119,9 +119,9 @@ public:
   //! The body the next save writes.
   virtual ByteVector renderBody(FilePrivate &) { return data; }
 
-  ByteVector render(FilePrivate &d)
+  ByteVector render(FilePrivate &state)
   {
-    const ByteVector body = renderBody(d);
+    const ByteVector body = renderBody(state);
     return objectGuid + renderQWord(body.size() + std::uint64_t{objectHeaderSize}) + body;
   }
 
@@ -165,11 +165,11 @@ public:
   {
   }
 
-  void parse(FilePrivate &d, ByteCursor &cursor, std::size_t length) override
+  void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
   {
-    BaseObject::parse(d, cursor, length);
+    BaseObject::parse(state, cursor, length);
     ByteCursor fields(data);
-    readFields(*d.properties, fields);
+    readFields(*state.properties, fields);
   }
 
   const FieldsReader readFields;
@@ -216,9 +216,9 @@ public:
   {
   }
 
-  void parse(FilePrivate &d, ByteCursor &cursor, std::size_t length) override
+  void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
   {
-    d.contentDescription = this;
+    state.contentDescription = this;
     ByteCursor body = recordOf(cursor, length);
     std::size_t textLengths[5];
     for(std::size_t &textLength : textLengths)
@@ -227,7 +227,7 @@ public:
     String texts[5];
     for(int i = 0; i < 5; ++i)
       texts[i] = readText(body, textLengths[i]);
-    Tag *tag = d.tag.get();
+    Tag *tag = state.tag.get();
     tag->setTitle(texts[0]);
     tag->setArtist(texts[1]);
     tag->setCopyright(texts[2]);
@@ -235,9 +235,9 @@ public:
     tag->setRating(texts[4]);
   }
 
-  ByteVector renderBody(FilePrivate &d) override
+  ByteVector renderBody(FilePrivate &state) override
   {
-    const Tag *tag = d.tag.get();
+    const Tag *tag = state.tag.get();
     const ByteVector texts[5] = {
       renderText(tag->title()), renderText(tag->artist()), renderText(tag->copyright()),
       renderText(tag->comment()), renderText(tag->rating())};
@@ -261,9 +261,9 @@ public:
   {
   }
 
-  void parse(FilePrivate &d, ByteCursor &cursor, std::size_t length) override
+  void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
   {
-    d.attributeLists[kind] = this;
+    state.attributeLists[kind] = this;
     ByteCursor body = recordOf(cursor, length);
     const unsigned int count = body.u16le();
     for(unsigned int i = 0; i < count && body.ok(); ++i) {
@@ -271,7 +271,7 @@ public:
       const String name = attribute.parse(body, kind);
       if(!body.ok())
         break;  // a record cut short by the end of the object is dropped
-      d.tag->addAttribute(name, attribute);
+      state.tag->addAttribute(name, attribute);
     }
   }
 
@@ -296,32 +296,32 @@ public:
   {
   }
 
-  void parse(FilePrivate &d, ByteCursor &cursor, std::size_t length) override
+  void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
   {
-    d.headerExtension = this;
+    state.headerExtension = this;
     if(length < headerExtensionFieldsSize) {
-      d.headerComplete = false;
+      state.headerComplete = false;
       return;
     }
     cursor.skip(16 + 2);  // the reserved GUID and WORD
     const std::size_t dataSize = cursor.u32le();
     const std::size_t left = length - headerExtensionFieldsSize;
     if(dataSize != left)
-      d.headerComplete = false;
+      state.headerComplete = false;
     const bool filled = walkObjects(cursor, std::min(dataSize, left), std::numeric_limits<std::size_t>::max(),
                                     [&](const ByteVector &guid, std::size_t nestedLength) {
                                       objects.push_back(create(guid, true));
-                                      objects.back()->parse(d, cursor, nestedLength);
+                                      objects.back()->parse(state, cursor, nestedLength);
                                     });
     if(!filled)
-      d.headerComplete = false;
+      state.headerComplete = false;
   }
 
-  ByteVector renderBody(FilePrivate &d) override
+  ByteVector renderBody(FilePrivate &state) override
   {
     ByteVector nested;
     for(const auto &object : objects)
-      nested.append(object->render(d));
+      nested.append(object->render(state));
     return headerExtensionReservedGuid + renderWord(6) + renderDWord(nested.size()) + nested;
   }
 
