@@ -409,9 +409,11 @@ void File::read()
 void File::readHeader()
 {
   const auto fileLength = static_cast<std::uint64_t>(std::max(0L, d->stream->length()));
+  // One read of a window's worth from the start holds the whole header of
+  // most files; a larger header is then read whole, with one more read.
   d->stream->seek(0);
-  ByteCursor fields(d->stream->readBlock(headerObjectSize));
-  if(fields.bytes(16) != headerGuid) {
+  ByteCursor header(d->stream->readBlock(DescriptorStream::windowSize));
+  if(header.bytes(16) != headerGuid) {
     // Not an ASF file: invalid, so that resolvers discard it.
     setValid(false);
     return;
@@ -419,21 +421,22 @@ void File::readHeader()
   d->tag = std::make_unique<Tag>();
   d->properties = std::make_unique<Properties>();
 
-  d->size = fields.u64le();
-  const std::uint32_t count = fields.u32le();
-  fields.skip(2);  // reserved
-  if(!fields.ok())
+  d->size = header.u64le();
+  const std::uint32_t count = header.u32le();
+  header.skip(2);  // reserved
+  if(!header.ok())
     return;
 
   // The walk stays inside the header as declared and as present in the file.
   const std::uint64_t headerEnd = std::min(d->size, fileLength);
   if(headerEnd < headerObjectSize)
     return;
-  // The whole header in one read (from the stream's window when it fits
-  // there); its objects are then taken apart in memory.
-  d->stream->seek(0);
-  ByteCursor header(d->stream->readBlock(static_cast<unsigned long>(headerEnd)));
-  header.skip(headerObjectSize);
+  if(headerEnd > header.size()) {
+    header = ByteCursor();  // its bytes go before the larger read
+    d->stream->seek(0);
+    header = ByteCursor(d->stream->readBlock(static_cast<unsigned long>(headerEnd)));
+    header.skip(headerObjectSize);
+  }
 
   d->headerComplete = d->size >= headerObjectSize && d->size <= fileLength && header.size() >= headerEnd;
   const std::size_t length = std::min<std::uint64_t>(headerEnd - headerObjectSize, header.remaining());
