@@ -11,8 +11,10 @@
 #include <tuple>
 
 #include <fileref.h>
+#include <tbytevectorstream.h>
 
 #include "asf/asffile.h"
+#include "common/fdstream.h"
 #include "hostcalls.h"
 #include "testfiles.h"
 
@@ -80,6 +82,58 @@ int run(const std::string &command, std::string &output)
   const int status = ::pclose(pipe);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+// Bytes in memory whose writes fail while refuse is set, as on a full disk.
+class UnwritableStream : public TagLib::CheckedStream
+{
+public:
+  explicit UnwritableStream(const ByteVector &bytes) :
+    inner(bytes)
+  {
+  }
+
+  TagLib::FileName name() const override { return inner.name(); }
+  ByteVector readBlock(unsigned long length) override { return inner.readBlock(length); }
+  void writeBlock(const ByteVector &data) override
+  {
+    if(allowed())
+      inner.writeBlock(data);
+  }
+  void insert(const ByteVector &data, unsigned long start, unsigned long replace) override
+  {
+    if(allowed())
+      inner.insert(data, start, replace);
+  }
+  void removeBlock(unsigned long start, unsigned long length) override
+  {
+    if(allowed())
+      inner.removeBlock(start, length);
+  }
+  bool readOnly() const override { return false; }
+  bool isOpen() const override { return true; }
+  void seek(long offset, Position p) override { inner.seek(offset, p); }
+  void clear() override { inner.clear(); }
+  long tell() const override { return inner.tell(); }
+  long length() override { return inner.length(); }
+  void truncate(long length) override
+  {
+    if(allowed())
+      inner.truncate(length);
+  }
+  bool failed() const override { return failure; }
+  void clearFailure() override { failure = false; }
+
+  // Notes a refused write; failures stay until clearFailure().
+  bool allowed()
+  {
+    failure = failure || refuse;
+    return !refuse;
+  }
+
+  TagLib::ByteVectorStream inner;
+  bool refuse = true;
+  bool failure = false;
+};
 
 bool haveMutagen()
 {
@@ -204,6 +258,54 @@ TEST(AsfRealFiles, RoundTripOnCopies)
     EXPECT_EQ(f->audioProperties()->bitrate(), original.audioProperties()->bitrate());
     EXPECT_EQ(f->audioProperties()->sampleRate(), original.audioProperties()->sampleRate());
     EXPECT_EQ(f->audioProperties()->channels(), original.audioProperties()->channels());
+  }
+}
+
+// A borrowed stream reads as the path does and saves the same bytes; a save
+// whose writes fail says so.
+TEST(AsfRealFiles, BorrowedStreamReadsAndSavesAsThePath)
+{
+  for(const char *name : {"ffmpeg-tags.wma", "mutagen-tags.wma", "untagged.asf"}) {
+    SCOPED_TRACE(name);
+    TempDir dir;
+    const std::string path = dir.copy(dataPath(std::string("asf/") + name), name);
+    const std::string before = readFile(path);
+    const ByteVector bytes(before.data(), static_cast<unsigned int>(before.size()));
+    const auto edit = [](TagLib::ASF::File &f) {
+      f.tag()->setTitle("Through a stream");
+      f.tag()->setAttribute("Brenvo/Streamed", Attribute(7u));
+    };
+
+    TagLib::ByteVectorStream stream(bytes);
+    {
+      TagLib::ASF::File fromStream(&stream);
+      auto fromPath = open(path);
+      ASSERT_TRUE(fromStream.isValid());
+      EXPECT_EQ(fromStream.tag()->title(), fromPath->tag()->title());
+      EXPECT_EQ(fromStream.tag()->artist(), fromPath->tag()->artist());
+      EXPECT_EQ(fromStream.tag()->comment(), fromPath->tag()->comment());
+      EXPECT_EQ(snapshot(fromStream), snapshot(*fromPath));
+      EXPECT_EQ(fromStream.audioProperties()->length(), fromPath->audioProperties()->length());
+      EXPECT_EQ(fromStream.audioProperties()->bitrate(), fromPath->audioProperties()->bitrate());
+      EXPECT_EQ(fromStream.audioProperties()->sampleRate(), fromPath->audioProperties()->sampleRate());
+      EXPECT_EQ(fromStream.audioProperties()->channels(), fromPath->audioProperties()->channels());
+
+      edit(fromStream);
+      edit(*fromPath);
+      ASSERT_TRUE(fromStream.save());
+      ASSERT_TRUE(fromPath->save());
+    }
+    const ByteVector *saved = stream.data();
+    EXPECT_TRUE(std::string(saved->data(), saved->size()) == readFile(path)) << "the saves differ";
+
+    UnwritableStream unwritable(bytes);
+    TagLib::ASF::File f(&unwritable);
+    edit(f);
+    EXPECT_FALSE(f.save());
+    // What a failed write left is unknown: the file object does not write again.
+    unwritable.refuse = false;
+    EXPECT_FALSE(f.save());
+    EXPECT_TRUE(*unwritable.inner.data() == bytes);
   }
 }
 

@@ -1,11 +1,12 @@
 #include "asfattribute.h"
 
+#include <cstdint>
 #include <limits>
 #include <utility>
 
 #include <trefcounter.h>
 
-#include "asffile.h"
+#include "asfencoding.h"
 
 namespace TagLib {
 namespace ASF {
@@ -103,57 +104,54 @@ void Attribute::setStream(int value) { d->stream = value; }
 int Attribute::language() const { return d->language; }
 void Attribute::setLanguage(int value) { d->language = value; }
 
-String Attribute::parse(File &file, int kind)
+String Attribute::parse(ByteCursor &record, int kind)
 {
   String name;
-  unsigned long long valueLength = 0;
+  std::uint32_t valueLength = 0;
   if(kind == 0) {
-    const int nameLength = file.readWORD();
-    name = file.readString(nameLength);
-    d->type = static_cast<AttributeType>(file.readWORD());
-    valueLength = static_cast<unsigned int>(file.readWORD());
+    name = readText(record, record.u16le());
+    d->type = static_cast<AttributeType>(record.u16le());
+    valueLength = record.u16le();
   }
   else {
-    const int first = file.readWORD();
+    const int first = record.u16le();
     if(kind == 2)
       d->language = first;
-    d->stream = file.readWORD();
-    const int nameLength = file.readWORD();
-    d->type = static_cast<AttributeType>(file.readWORD());
-    valueLength = file.readDWORD();
-    name = file.readString(nameLength);
+    d->stream = record.u16le();
+    const std::size_t nameLength = record.u16le();
+    d->type = static_cast<AttributeType>(record.u16le());
+    valueLength = record.u32le();
+    name = readText(record, nameLength);
   }
-  if(file.readFailed())
+  if(!record.ok())
     return name;
 
   switch(d->type) {
   case Unicode:
-    if(valueLength <= static_cast<unsigned long long>(std::numeric_limits<int>::max()))
-      d->stringValue = file.readString(static_cast<int>(valueLength));
+    if(valueLength <= static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
+      d->stringValue = readText(record, valueLength);
     else
-      file.readBytes(valueLength);  // beyond readString(); skipped, or fails when absent
+      record.skip(valueLength);  // too long to keep as text; skipped, or fails when absent
+    break;
+  case Bool:
+    d->numericValue = (kind == 0 ? record.u32le() : record.u16le()) == 1 ? 1 : 0;
+    break;
+  case DWord:
+    d->numericValue = record.u32le();
+    break;
+  case QWord:
+    d->numericValue = record.u64le();
+    break;
+  case Word:
+    d->numericValue = record.u16le();
     break;
   case Bytes:
   case Guid:
-    d->byteVectorValue = file.readBytes(valueLength);
-    break;
-  case Bool:
-    d->numericValue = (kind == 0 ? file.readDWORD() : static_cast<unsigned int>(file.readWORD())) == 1 ? 1 : 0;
-    break;
-  case DWord:
-    d->numericValue = file.readDWORD();
-    break;
-  case QWord:
-    d->numericValue = static_cast<unsigned long long>(file.readQWORD());
-    break;
-  case Word:
-    d->numericValue = static_cast<unsigned int>(file.readWORD());
-    break;
   default:
-    // A type this library does not know: keep its value bytes so that the
-    // following records are read from their own start and saving writes the
-    // value back unchanged.
-    d->byteVectorValue = file.readBytes(valueLength);
+    // A type this library does not know keeps its value bytes too, so that
+    // the following records are read from their own start and saving writes
+    // the value back unchanged.
+    d->byteVectorValue = record.bytes(valueLength);
     break;
   }
   return name;
@@ -163,17 +161,17 @@ ByteVector Attribute::renderValue(int kind) const
 {
   switch(d->type) {
   case Unicode:
-    return File::renderString(d->stringValue, false);
+    return renderText(d->stringValue);
   case Bool:
     if(kind == 0)
-      return ByteVector::fromUInt(static_cast<unsigned int>(d->numericValue), false);
-    return ByteVector::fromShort(static_cast<short>(d->numericValue), false);
+      return renderDWord(static_cast<std::uint32_t>(d->numericValue));
+    return renderWord(static_cast<unsigned int>(d->numericValue));
   case DWord:
-    return ByteVector::fromUInt(static_cast<unsigned int>(d->numericValue), false);
+    return renderDWord(static_cast<std::uint32_t>(d->numericValue));
   case QWord:
-    return ByteVector::fromLongLong(static_cast<long long>(d->numericValue), false);
+    return renderQWord(d->numericValue);
   case Word:
-    return ByteVector::fromShort(static_cast<short>(d->numericValue), false);
+    return renderWord(static_cast<unsigned int>(d->numericValue));
   case Bytes:
   case Guid:
   default:
@@ -186,17 +184,17 @@ ByteVector Attribute::render(const String &name, int kind) const
   const ByteVector value = renderValue(kind);
   ByteVector record;
   if(kind == 0) {
-    record.append(File::renderString(name, true));
-    record.append(ByteVector::fromShort(static_cast<short>(d->type), false));
-    record.append(ByteVector::fromShort(static_cast<short>(value.size()), false));
+    record.append(renderText(name, true));
+    record.append(renderWord(static_cast<unsigned int>(d->type)));
+    record.append(renderWord(value.size()));
   }
   else {
-    const ByteVector nameData = File::renderString(name, false);
-    record.append(ByteVector::fromShort(static_cast<short>(kind == 2 ? d->language : 0), false));
-    record.append(ByteVector::fromShort(static_cast<short>(d->stream), false));
-    record.append(ByteVector::fromShort(static_cast<short>(nameData.size()), false));
-    record.append(ByteVector::fromShort(static_cast<short>(d->type), false));
-    record.append(ByteVector::fromUInt(value.size(), false));
+    const ByteVector nameData = renderText(name);
+    record.append(renderWord(static_cast<unsigned int>(kind == 2 ? d->language : 0)));
+    record.append(renderWord(static_cast<unsigned int>(d->stream)));
+    record.append(renderWord(nameData.size()));
+    record.append(renderWord(static_cast<unsigned int>(d->type)));
+    record.append(renderDWord(value.size()));
     record.append(nameData);
   }
   record.append(value);

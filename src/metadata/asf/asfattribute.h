@@ -7,10 +7,12 @@
 #include "brenvo_export.h"
 
 namespace TagLib {
+inline namespace BRENVO_NS {
+class ByteCursor;
+} // namespace BRENVO_NS
+
 namespace ASF {
 inline namespace BRENVO_NS {
-
-class File;
 
 /*!
  * One typed metadata value of an ASF file with the stream number and language
@@ -75,12 +77,11 @@ public:
   void setLanguage(int value);
 
   /*!
-   * Reads one record of \a kind at the current position of \a file into this
-   * attribute and returns the record's name. A record that does not fit in
-   * the object being read leaves the file's read-failure state set, and the
-   * caller drops it.
+   * Reads one record of \a kind from \a record into this attribute and
+   * returns the record's name. A record that does not fit in what is left of
+   * \a record leaves it failed, and the caller drops the record.
    */
-  String parse(File &file, int kind);
+  String parse(ByteCursor &record, int kind);
 
   //! One record of \a kind for this attribute under \a name.
   ByteVector render(const String &name, int kind) const;

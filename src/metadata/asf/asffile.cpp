@@ -1,11 +1,17 @@
 #include "asffile.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <limits>
 #include <memory>
 #include <vector>
 
 #include <tbytevectorlist.h>
+
+#include "asfencoding.h"
+#include "common/bytecursor.h"
+#include "common/fdstream.h"
 
 namespace TagLib {
 namespace ASF {
@@ -23,10 +29,13 @@ const ByteVector headerGuid = guidBytes("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD
 const ByteVector filePropertiesGuid = guidBytes("\xA1\xDC\xAB\x8C\x47\xA9\xCF\x11\x8E\xE4\x00\xC0\x0C\x20\x53\x65");
 const ByteVector streamPropertiesGuid = guidBytes("\x91\x07\xDC\xB7\xB7\xA9\xCF\x11\x8E\xE6\x00\xC0\x0C\x20\x53\x65");
 const ByteVector contentDescriptionGuid = guidBytes("\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C");
-const ByteVector extendedContentDescriptionGuid = guidBytes("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50");
 const ByteVector headerExtensionGuid = guidBytes("\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65");
-const ByteVector metadataGuid = guidBytes("\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA");
-const ByteVector metadataLibraryGuid = guidBytes("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54");
+// The three attribute-list objects, by record kind (see Attribute).
+const ByteVector attributeListGuids[3] = {
+  guidBytes("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50"),   // extended content description
+  guidBytes("\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA"),   // metadata
+  guidBytes("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54")};  // metadata library
+enum ListKind { extendedKind = 0, metadataKind = 1, libraryKind = 2 };
 // Stream type of an audio stream, at the start of a stream properties body.
 const ByteVector audioMediaGuid = guidBytes("\x40\x9E\x69\xF8\x4D\x5B\xCF\x11\xA8\xFD\x00\x80\x5F\x5C\x44\x2B");
 // Fixed field of the header extension body.
@@ -38,137 +47,187 @@ const unsigned int headerExtensionFieldsSize = 22;
 // Lengths stored in a WORD.
 const unsigned int maxWordLength = 0xFFFF;
 
-ByteVector wordBytes(unsigned int value)
+/*!
+ * A cursor over the next \a count bytes of \a cursor, which holds them, for a
+ * record read on its own. A cursor from sub() shares its parent's bytes, but
+ * its first read copies all of them (ByteCursor asks its ByteVector for
+ * non-const data, which makes a shared ByteVector copy itself): so a record
+ * that is most of its parent gets sub(), and a smaller one a copy of its own
+ * bytes alone.
+ */
+ByteCursor recordOf(ByteCursor &cursor, std::size_t count)
 {
-  return ByteVector::fromShort(static_cast<short>(value & 0xFFFF), false);
+  if(count >= cursor.size() / 2)
+    return cursor.sub(count);
+  return ByteCursor(cursor.bytes(count));
+}
+
+/*!
+ * Walks the objects in the next \a length bytes of \a cursor, which holds
+ * them, at most \a limit of them: hands each one's GUID and body length to
+ * \a take with the cursor at the body, and moves on to where the object says
+ * it ends. An object whose size does not fit what is left ends the walk.
+ * True when the objects walked fill the \a length bytes exactly.
+ *
+ * The objects are read in place, not from cursors of their own, so that the
+ * bytes of a large header extension are not copied on their way to its
+ * nested objects.
+ */
+template <class Take>
+bool walkObjects(ByteCursor &cursor, std::size_t length, std::size_t limit, Take take)
+{
+  const std::size_t end = cursor.position() + length;
+  for(std::size_t n = 0; n < limit && end - cursor.position() >= objectHeaderSize; ++n) {
+    const ByteVector guid = cursor.bytes(16);
+    const std::uint64_t size = cursor.u64le();
+    const std::size_t bodyStart = cursor.position();
+    if(size < objectHeaderSize || size - objectHeaderSize > end - bodyStart)
+      return false;
+    const std::size_t bodyLength = static_cast<std::size_t>(size - objectHeaderSize);
+    take(guid, bodyLength);
+    cursor.seek(bodyStart + bodyLength);
+  }
+  return cursor.ok() && cursor.position() == end;
 }
 
 } // namespace
 
-using ObjectList = std::vector<std::unique_ptr<File::BaseObject>>;
-
-// One header object: its GUID, its body in data, and how it reads and
-// writes itself. Objects this library does not interpret keep their body as
-// it was read.
+// One header object: its GUID, its body, and how it reads and writes itself.
+// Objects this library does not interpret keep their body as it was read.
 class File::BaseObject
 {
 public:
-  BaseObject() = default;
+  explicit BaseObject(const ByteVector &guid) :
+    objectGuid(guid)
+  {
+  }
   virtual ~BaseObject() = default;
   BaseObject(const BaseObject &) = delete;
   BaseObject &operator=(const BaseObject &) = delete;
 
-  virtual ByteVector guid() const = 0;
+  using List = std::vector<std::unique_ptr<BaseObject>>;
 
-  //! Reads the body of an object of \a size bytes (object header included).
-  virtual void parse(File *file, unsigned int size)
+  //! The object for \a guid, at the top level of the header or nested in a header extension.
+  static std::unique_ptr<BaseObject> create(const ByteVector &guid, bool nested);
+
+  /*!
+   * Reads the body: the next \a length bytes of \a cursor, which holds them.
+   * The default keeps them as they are.
+   */
+  virtual void parse(FilePrivate &, ByteCursor &cursor, std::size_t length) { data = cursor.bytes(length); }
+
+  //! The body the next save writes.
+  virtual ByteVector renderBody(FilePrivate &) { return data; }
+
+  ByteVector render(FilePrivate &state)
   {
-    data = file->readBytes(size > objectHeaderSize ? size - objectHeaderSize : 0);
+    const ByteVector body = renderBody(state);
+    return objectGuid + renderQWord(body.size() + std::uint64_t{objectHeaderSize}) + body;
   }
 
-  virtual ByteVector render(File *)
-  {
-    return guid() + ByteVector::fromLongLong(static_cast<long long>(data.size()) + objectHeaderSize, false) + data;
-  }
-
+  const ByteVector objectGuid;
   ByteVector data;
 };
 
 class File::FilePrivate
 {
 public:
-  long long size = 0;
+  // Set only when the file opened the stream itself.
+  std::unique_ptr<IOStream> ownedStream;
+  IOStream *stream = nullptr;
+
+  std::uint64_t size = 0;
   std::unique_ptr<Tag> tag;
   std::unique_ptr<Properties> properties;
-  ObjectList objects;
-  // The last object of each kind; each is owned by a list above (the last two
-  // by the header extension object).
-  ContentDescriptionObject *contentDescriptionObject = nullptr;
-  ExtendedContentDescriptionObject *extendedContentDescriptionObject = nullptr;
-  HeaderExtensionObject *headerExtensionObject = nullptr;
-  MetadataObject *metadataObject = nullptr;
-  MetadataLibraryObject *metadataLibraryObject = nullptr;
+  BaseObject::List objects;
+  // The last object of each kind; each is owned by a list above (the nested
+  // attribute lists by a header extension object).
+  ContentDescriptionObject *contentDescription = nullptr;
+  HeaderExtensionObject *headerExtension = nullptr;
+  AttributeListObject *attributeLists[3] = {};
 
-  // Reading state: the readers stop at parseEnd, the end of the object being
-  // parsed, and note a read that did not fit.
-  long long parseEnd = 0;
-  bool readFailed = false;
   // True when the header's objects, nested ones included, were read whole and
   // fill it exactly; save() rewrites only such a header, so nothing it could
   // not read is lost.
   bool headerComplete = false;
 };
 
-class File::UnknownObject : public BaseObject
+// The file and stream properties objects: kept as they are, their fields
+// also fill the audio properties.
+class File::PropertiesObject : public BaseObject
 {
 public:
-  explicit UnknownObject(const ByteVector &guid) :
-    objectGuid(guid)
+  using FieldsReader = void (*)(Properties &, ByteCursor &);
+
+  PropertiesObject(const ByteVector &guid, FieldsReader reader) :
+    BaseObject(guid),
+    readFields(reader)
   {
   }
 
-  ByteVector guid() const override { return objectGuid; }
-
-  ByteVector objectGuid;
-};
-
-class File::FilePropertiesObject : public BaseObject
-{
-public:
-  ByteVector guid() const override { return filePropertiesGuid; }
-
-  void parse(File *file, unsigned int size) override
+  void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
   {
-    BaseObject::parse(file, size);
-    if(data.size() < 64)
-      return;  // too short to hold the play duration and preroll
-    const long long duration = data.toLongLong(40, false) / 10000000;
-    const long long preroll = data.toLongLong(56, false) / 1000;
-    // The preroll is part of the play duration; one longer than it leaves nothing.
-    long long seconds = duration - preroll;
-    if(seconds < 0)
-      seconds = 0;
-    if(seconds > std::numeric_limits<int>::max())
-      seconds = std::numeric_limits<int>::max();
-    file->d->properties->setLength(static_cast<int>(seconds));
+    BaseObject::parse(state, cursor, length);
+    ByteCursor fields(data);
+    readFields(*state.properties, fields);
   }
+
+  const FieldsReader readFields;
 };
 
-class File::StreamPropertiesObject : public BaseObject
+namespace {
+
+void readFileProperties(Properties &properties, ByteCursor &fields)
 {
-public:
-  ByteVector guid() const override { return streamPropertiesGuid; }
+  fields.skip(40);
+  const long long duration = static_cast<long long>(fields.u64le()) / 10000000;
+  fields.skip(8);
+  const long long preroll = static_cast<long long>(fields.u64le()) / 1000;
+  if(!fields.ok())
+    return;  // too short to hold the play duration and preroll
+  // The preroll is part of the play duration; one longer than it leaves nothing.
+  const long long seconds = std::clamp(duration - preroll, 0LL, static_cast<long long>(std::numeric_limits<int>::max()));
+  properties.setLength(static_cast<int>(seconds));
+}
 
-  void parse(File *file, unsigned int size) override
-  {
-    BaseObject::parse(file, size);
-    // Only audio streams describe the sound; the last one decides.
-    if(data.size() < 66 || data.mid(0, 16) != audioMediaGuid)
-      return;
-    Properties *properties = file->d->properties.get();
-    properties->setChannels(data.toUShort(56, false));
-    properties->setSampleRate(static_cast<int>(data.toUInt(58, false)));
-    const unsigned long long bytesPerSecond = data.toUInt(62, false);
-    properties->setBitrate(static_cast<int>(bytesPerSecond * 8 / 1000));
-  }
-};
+void readStreamProperties(Properties &properties, ByteCursor &fields)
+{
+  // Only audio streams describe the sound; the last one decides.
+  if(fields.bytes(16) != audioMediaGuid)
+    return;
+  fields.skip(40);
+  const int channels = fields.u16le();
+  const std::uint32_t sampleRate = fields.u32le();
+  const std::uint64_t bytesPerSecond = fields.u32le();
+  if(!fields.ok())
+    return;
+  properties.setChannels(channels);
+  properties.setSampleRate(static_cast<int>(sampleRate));
+  properties.setBitrate(static_cast<int>(bytesPerSecond * 8 / 1000));
+}
+
+} // namespace
 
 class File::ContentDescriptionObject : public BaseObject
 {
 public:
-  ByteVector guid() const override { return contentDescriptionGuid; }
-
-  void parse(File *file, unsigned int) override
+  ContentDescriptionObject() :
+    BaseObject(contentDescriptionGuid)
   {
-    file->d->contentDescriptionObject = this;
-    int lengths[5];
-    for(int &length : lengths)
-      length = file->readWORD();
-    // Texts after one that overruns the object would be read out of place.
+  }
+
+  void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
+  {
+    state.contentDescription = this;
+    ByteCursor body = recordOf(cursor, length);
+    std::size_t textLengths[5];
+    for(std::size_t &textLength : textLengths)
+      textLength = body.u16le();
+    // A text that overruns the object fails the cursor: the texts after it stay empty.
     String texts[5];
-    for(int i = 0; i < 5 && !file->readFailed(); ++i)
-      texts[i] = file->readString(lengths[i]);
-    Tag *tag = file->d->tag.get();
+    for(int i = 0; i < 5; ++i)
+      texts[i] = readText(body, textLengths[i]);
+    Tag *tag = state.tag.get();
     tag->setTitle(texts[0]);
     tag->setArtist(texts[1]);
     tag->setCopyright(texts[2]);
@@ -176,203 +235,147 @@ public:
     tag->setRating(texts[4]);
   }
 
-  ByteVector render(File *file) override
+  ByteVector renderBody(FilePrivate &state) override
   {
-    const Tag *tag = file->d->tag.get();
+    const Tag *tag = state.tag.get();
     const ByteVector texts[5] = {
-      renderString(tag->title()), renderString(tag->artist()), renderString(tag->copyright()),
-      renderString(tag->comment()), renderString(tag->rating())};
-    data.clear();
+      renderText(tag->title()), renderText(tag->artist()), renderText(tag->copyright()),
+      renderText(tag->comment()), renderText(tag->rating())};
+    ByteVector body;
     for(const ByteVector &text : texts)
-      data.append(wordBytes(text.size()));
+      body.append(renderWord(text.size()));
     for(const ByteVector &text : texts)
-      data.append(text);
-    return BaseObject::render(file);
+      body.append(text);
+    return body;
   }
 };
 
-// The common part of the three objects that hold attribute records.
+// The extended content description, metadata and metadata library objects:
+// a WORD count and attribute records of one kind.
 class File::AttributeListObject : public BaseObject
 {
 public:
   explicit AttributeListObject(int recordKind) :
+    BaseObject(attributeListGuids[recordKind]),
     kind(recordKind)
   {
   }
 
-  void parse(File *file, unsigned int) override
+  void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
   {
-    const int count = file->readWORD();
-    for(int i = 0; i < count && !file->readFailed(); ++i) {
+    state.attributeLists[kind] = this;
+    ByteCursor body = recordOf(cursor, length);
+    const unsigned int count = body.u16le();
+    for(unsigned int i = 0; i < count && body.ok(); ++i) {
       Attribute attribute;
-      const String name = attribute.parse(*file, kind);
-      if(file->readFailed())
+      const String name = attribute.parse(body, kind);
+      if(!body.ok())
         break;  // a record cut short by the end of the object is dropped
-      file->d->tag->addAttribute(name, attribute);
+      state.tag->addAttribute(name, attribute);
     }
   }
 
-  ByteVector render(File *file) override
+  ByteVector renderBody(FilePrivate &) override
   {
-    data = wordBytes(attributeData.size());
-    for(const ByteVector &record : attributeData)
-      data.append(record);
-    return BaseObject::render(file);
+    ByteVector body = renderWord(records.size());
+    for(const ByteVector &record : records)
+      body.append(record);
+    return body;
   }
 
   const int kind;
-  ByteVectorList attributeData;
-};
-
-class File::ExtendedContentDescriptionObject : public AttributeListObject
-{
-public:
-  ExtendedContentDescriptionObject() :
-    AttributeListObject(0)
-  {
-  }
-
-  ByteVector guid() const override { return extendedContentDescriptionGuid; }
-
-  void parse(File *file, unsigned int size) override
-  {
-    file->d->extendedContentDescriptionObject = this;
-    AttributeListObject::parse(file, size);
-  }
-};
-
-class File::MetadataObject : public AttributeListObject
-{
-public:
-  MetadataObject() :
-    AttributeListObject(1)
-  {
-  }
-
-  ByteVector guid() const override { return metadataGuid; }
-
-  void parse(File *file, unsigned int size) override
-  {
-    file->d->metadataObject = this;
-    AttributeListObject::parse(file, size);
-  }
-};
-
-class File::MetadataLibraryObject : public AttributeListObject
-{
-public:
-  MetadataLibraryObject() :
-    AttributeListObject(2)
-  {
-  }
-
-  ByteVector guid() const override { return metadataLibraryGuid; }
-
-  void parse(File *file, unsigned int size) override
-  {
-    file->d->metadataLibraryObject = this;
-    AttributeListObject::parse(file, size);
-  }
+  //! The records the next save writes.
+  ByteVectorList records;
 };
 
 class File::HeaderExtensionObject : public BaseObject
 {
 public:
-  ByteVector guid() const override { return headerExtensionGuid; }
+  HeaderExtensionObject() :
+    BaseObject(headerExtensionGuid)
+  {
+  }
 
-  void parse(File *file, unsigned int size) override;
-  ByteVector render(File *file) override;
+  void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
+  {
+    state.headerExtension = this;
+    if(length < headerExtensionFieldsSize) {
+      state.headerComplete = false;
+      return;
+    }
+    cursor.skip(16 + 2);  // the reserved GUID and WORD
+    const std::size_t dataSize = cursor.u32le();
+    const std::size_t left = length - headerExtensionFieldsSize;
+    if(dataSize != left)
+      state.headerComplete = false;
+    const bool filled = walkObjects(cursor, std::min(dataSize, left), std::numeric_limits<std::size_t>::max(),
+                                    [&](const ByteVector &guid, std::size_t nestedLength) {
+                                      objects.push_back(create(guid, true));
+                                      objects.back()->parse(state, cursor, nestedLength);
+                                    });
+    if(!filled)
+      state.headerComplete = false;
+  }
 
-  ObjectList objects;
+  ByteVector renderBody(FilePrivate &state) override
+  {
+    ByteVector nested;
+    for(const auto &object : objects)
+      nested.append(object->render(state));
+    return headerExtensionReservedGuid + renderWord(6) + renderDWord(nested.size()) + nested;
+  }
+
+  BaseObject::List objects;
 };
 
-void File::HeaderExtensionObject::parse(File *file, unsigned int size)
+std::unique_ptr<File::BaseObject> File::BaseObject::create(const ByteVector &guid, bool nested)
 {
-  file->d->headerExtensionObject = this;
-  const long long bodyStart = file->tell();
-  const long long bodyEnd = bodyStart + (size > objectHeaderSize ? size - objectHeaderSize : 0);
-  if(bodyEnd - bodyStart < headerExtensionFieldsSize) {
-    file->d->headerComplete = false;
-    return;
+  // Metadata objects count only inside the header extension, the others only outside it.
+  for(int kind : {extendedKind, metadataKind, libraryKind}) {
+    if(guid == attributeListGuids[kind] && nested == (kind != extendedKind))
+      return std::make_unique<AttributeListObject>(kind);
   }
-  file->seek(16 + 2, Current);  // the reserved GUID and WORD
-  const unsigned int dataSize = file->readDWORD();
-  long long pos = bodyStart + headerExtensionFieldsSize;
-  long long end = pos + dataSize;
-  if(end != bodyEnd)
-    file->d->headerComplete = false;
-  if(end > bodyEnd)
-    end = bodyEnd;
-
-  while(end - pos >= objectHeaderSize) {
-    file->d->parseEnd = end;
-    file->d->readFailed = false;
-    file->seek(pos);
-    const ByteVector objectGuid = file->readBytes(16);
-    const unsigned long long objectSize = static_cast<unsigned long long>(file->readQWORD());
-    if(objectSize < objectHeaderSize || objectSize > static_cast<unsigned long long>(end - pos))
-      break;
-    std::unique_ptr<BaseObject> object;
-    if(objectGuid == metadataGuid)
-      object = std::make_unique<MetadataObject>();
-    else if(objectGuid == metadataLibraryGuid)
-      object = std::make_unique<MetadataLibraryObject>();
-    else
-      object = std::make_unique<UnknownObject>(objectGuid);
-    file->d->parseEnd = pos + static_cast<long long>(objectSize);
-    file->d->readFailed = false;
-    object->parse(file, static_cast<unsigned int>(objectSize));
-    objects.push_back(std::move(object));
-    pos += static_cast<long long>(objectSize);
-  }
-  if(pos != end)
-    file->d->headerComplete = false;
-  file->d->parseEnd = bodyEnd;
-  file->d->readFailed = false;
-}
-
-ByteVector File::HeaderExtensionObject::render(File *file)
-{
-  ByteVector nested;
-  for(const auto &object : objects)
-    nested.append(object->render(file));
-  data = headerExtensionReservedGuid + wordBytes(6) + ByteVector::fromUInt(nested.size(), false) + nested;
-  return BaseObject::render(file);
+  if(!nested && guid == filePropertiesGuid)
+    return std::make_unique<PropertiesObject>(guid, readFileProperties);
+  if(!nested && guid == streamPropertiesGuid)
+    return std::make_unique<PropertiesObject>(guid, readStreamProperties);
+  if(!nested && guid == contentDescriptionGuid)
+    return std::make_unique<ContentDescriptionObject>();
+  if(!nested && guid == headerExtensionGuid)
+    return std::make_unique<HeaderExtensionObject>();
+  return std::make_unique<BaseObject>(guid);
 }
 
 namespace {
 
-std::unique_ptr<File::BaseObject> createTopLevelObject(const ByteVector &guid)
-{
-  if(guid == filePropertiesGuid)
-    return std::make_unique<File::FilePropertiesObject>();
-  if(guid == streamPropertiesGuid)
-    return std::make_unique<File::StreamPropertiesObject>();
-  if(guid == contentDescriptionGuid)
-    return std::make_unique<File::ContentDescriptionObject>();
-  if(guid == extendedContentDescriptionGuid)
-    return std::make_unique<File::ExtendedContentDescriptionObject>();
-  if(guid == headerExtensionGuid)
-    return std::make_unique<File::HeaderExtensionObject>();
-  // Metadata objects count only inside the header extension.
-  return std::make_unique<File::UnknownObject>(guid);
-}
-
 // Appends a new object of type T to list and returns it.
-template <class T>
-T *appendNew(ObjectList &list)
+template <class T, class List, class... Args>
+T *appendNew(List &list, Args... args)
 {
-  list.push_back(std::make_unique<T>());
+  list.push_back(std::make_unique<T>(args...));
   return static_cast<T *>(list.back().get());
 }
 
 } // namespace
 
 File::File(FileName fileName, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
-  TagLib::File(fileName),
+  // A path that cannot be opened gives a stream that is not open: the file is then invalid.
+  File(std::make_unique<DescriptorStream>(fileName), readProperties, propertiesStyle)
+{
+}
+
+File::File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle) :
+  File(stream.get(), readProperties, propertiesStyle)
+{
+  d->ownedStream = std::move(stream);
+}
+
+File::File(IOStream *stream, bool, AudioProperties::ReadStyle) :
+  TagLib::File(stream),
   d(std::make_unique<FilePrivate>())
 {
-  read(readProperties, propertiesStyle);
+  d->stream = stream;
+  read();
 }
 
 File::~File() = default;
@@ -387,15 +390,30 @@ Properties *File::audioProperties() const
   return d->properties.get();
 }
 
-void File::read(bool, AudioProperties::ReadStyle)
+void File::read()
 {
-  if(!isValid())
+  if(!d->stream || !isOpen())
     return;
-  const long long fileLength = length();
-  d->parseEnd = fileLength;
-  d->readFailed = false;
-  seek(0);
-  if(readBytes(16) != headerGuid) {
+  clearStreamFailure(d->stream);
+  readHeader();
+  if(d->tag && streamFailed(d->stream)) {
+    // What was read may be wrong: the file shows nothing of it, and a save
+    // must not write it over the file.
+    setValid(false);
+    d->tag = std::make_unique<Tag>();
+    d->properties = std::make_unique<Properties>();
+    d->headerComplete = false;
+  }
+}
+
+void File::readHeader()
+{
+  const auto fileLength = static_cast<std::uint64_t>(std::max(0L, d->stream->length()));
+  // One read of a window's worth from the start holds the whole header of
+  // most files; a larger header is then read whole, with one more read.
+  d->stream->seek(0);
+  ByteCursor header(d->stream->readBlock(DescriptorStream::windowSize));
+  if(header.bytes(16) != headerGuid) {
     // Not an ASF file: invalid, so that resolvers discard it.
     setValid(false);
     return;
@@ -403,41 +421,31 @@ void File::read(bool, AudioProperties::ReadStyle)
   d->tag = std::make_unique<Tag>();
   d->properties = std::make_unique<Properties>();
 
-  d->size = readQWORD();
-  const unsigned int count = readDWORD();
-  readBytes(2);  // reserved
-  if(readFailed())
+  d->size = header.u64le();
+  const std::uint32_t count = header.u32le();
+  header.skip(2);  // reserved
+  if(!header.ok())
     return;
 
   // The walk stays inside the header as declared and as present in the file.
-  d->headerComplete = d->size >= headerObjectSize && d->size <= fileLength;
-  // (The size field is 64-bit: a value with the top bit set reads as negative.)
-  const long long headerEnd = d->size >= 0 && d->size < fileLength ? d->size : fileLength;
-  long long pos = headerObjectSize;
-  unsigned int parsed = 0;
-  while(parsed < count && headerEnd - pos >= objectHeaderSize) {
-    d->parseEnd = headerEnd;
-    d->readFailed = false;
-    seek(pos);
-    const ByteVector guid = readBytes(16);
-    const unsigned long long objectSize = static_cast<unsigned long long>(readQWORD());
-    if(objectSize < objectHeaderSize || objectSize > static_cast<unsigned long long>(headerEnd - pos) ||
-       objectSize > std::numeric_limits<unsigned int>::max())
-      break;
-    std::unique_ptr<BaseObject> object = createTopLevelObject(guid);
-    d->parseEnd = pos + static_cast<long long>(objectSize);
-    d->readFailed = false;
-    object->parse(this, static_cast<unsigned int>(objectSize));
-    d->objects.push_back(std::move(object));
-    // The next object starts where this one says it ends, whatever its parser read.
-    pos += static_cast<long long>(objectSize);
-    ++parsed;
+  const std::uint64_t headerEnd = std::min(d->size, fileLength);
+  if(headerEnd < headerObjectSize)
+    return;
+  if(headerEnd > header.size()) {
+    header = ByteCursor();  // its bytes go before the larger read
+    d->stream->seek(0);
+    header = ByteCursor(d->stream->readBlock(static_cast<unsigned long>(headerEnd)));
+    header.skip(headerObjectSize);
   }
-  if(parsed != count || pos != headerEnd)
+
+  d->headerComplete = d->size >= headerObjectSize && d->size <= fileLength && header.size() >= headerEnd;
+  const std::size_t length = std::min<std::uint64_t>(headerEnd - headerObjectSize, header.remaining());
+  const bool filled = walkObjects(header, length, count, [&](const ByteVector &guid, std::size_t objectLength) {
+    d->objects.push_back(BaseObject::create(guid, false));
+    d->objects.back()->parse(*d, header, objectLength);
+  });
+  if(!filled || d->objects.size() != count)
     d->headerComplete = false;
-  d->parseEnd = fileLength;
-  d->readFailed = false;
-  seek(pos);
 }
 
 bool File::save()
@@ -449,30 +457,30 @@ bool File::save()
   // anything changes, so a save that cannot be done changes nothing.
   Tag *tag = d->tag.get();
   for(const String &text : {tag->title(), tag->artist(), tag->copyright(), tag->comment(), tag->rating()}) {
-    if(renderString(text).size() > maxWordLength)
+    if(renderText(text).size() > maxWordLength)
       return false;
   }
   const AttributeListMap &attributes = tag->attributeListMap();
   for(const auto &entry : attributes) {
-    if(!entry.second.isEmpty() && renderString(entry.first).size() > maxWordLength)
+    if(!entry.second.isEmpty() && renderText(entry.first).size() > maxWordLength)
       return false;
   }
 
-  if(!d->contentDescriptionObject)
-    d->contentDescriptionObject = appendNew<ContentDescriptionObject>(d->objects);
-  if(!d->extendedContentDescriptionObject)
-    d->extendedContentDescriptionObject = appendNew<ExtendedContentDescriptionObject>(d->objects);
-  if(!d->headerExtensionObject)
-    d->headerExtensionObject = appendNew<HeaderExtensionObject>(d->objects);
-  if(!d->metadataObject)
-    d->metadataObject = appendNew<MetadataObject>(d->headerExtensionObject->objects);
-  if(!d->metadataLibraryObject)
-    d->metadataLibraryObject = appendNew<MetadataLibraryObject>(d->headerExtensionObject->objects);
+  if(!d->contentDescription)
+    d->contentDescription = appendNew<ContentDescriptionObject>(d->objects);
+  AttributeListObject **lists = d->attributeLists;
+  if(!lists[extendedKind])
+    lists[extendedKind] = appendNew<AttributeListObject>(d->objects, extendedKind);
+  if(!d->headerExtension)
+    d->headerExtension = appendNew<HeaderExtensionObject>(d->objects);
+  for(int kind : {metadataKind, libraryKind}) {
+    if(!lists[kind])
+      lists[kind] = appendNew<AttributeListObject>(d->headerExtension->objects, kind);
+  }
 
   // Each save routes every attribute anew, exactly once.
-  d->extendedContentDescriptionObject->attributeData.clear();
-  d->metadataObject->attributeData.clear();
-  d->metadataLibraryObject->attributeData.clear();
+  for(AttributeListObject *list : d->attributeLists)
+    list->records.clear();
   for(const auto &entry : attributes) {
     bool inExtended = false;
     bool inMetadata = false;
@@ -480,106 +488,39 @@ bool File::save()
       // Values over a WORD's range fit only the 32-bit lengths of the
       // metadata library object.
       const bool small = attribute.renderValue(0).size() <= maxWordLength;
+      int kind = libraryKind;
       if(!inExtended && small && attribute.language() == 0 && attribute.stream() == 0) {
-        d->extendedContentDescriptionObject->attributeData.append(attribute.render(entry.first, 0));
+        kind = extendedKind;
         inExtended = true;
       }
       else if(!inMetadata && small && attribute.language() == 0 && attribute.stream() != 0) {
-        d->metadataObject->attributeData.append(attribute.render(entry.first, 1));
+        kind = metadataKind;
         inMetadata = true;
       }
-      else {
-        d->metadataLibraryObject->attributeData.append(attribute.render(entry.first, 2));
-      }
+      lists[kind]->records.append(attribute.render(entry.first, kind));
     }
   }
 
   ByteVector objectsData;
   for(const auto &object : d->objects)
-    objectsData.append(object->render(this));
+    objectsData.append(object->render(*d));
   ByteVector header = headerGuid;
-  header.append(ByteVector::fromLongLong(static_cast<long long>(objectsData.size()) + headerObjectSize, false));
-  header.append(ByteVector::fromUInt(static_cast<unsigned int>(d->objects.size()), false));
+  header.append(renderQWord(objectsData.size() + std::uint64_t{headerObjectSize}));
+  header.append(renderDWord(static_cast<std::uint32_t>(d->objects.size())));
   header.append('\x01');
   header.append('\x02');
   header.append(objectsData);
 
-  insert(header, 0, static_cast<unsigned long>(d->size));
+  clearStreamFailure(d->stream);
+  d->stream->insert(header, 0, static_cast<unsigned long>(d->size));
+  if(streamFailed(d->stream)) {
+    // What the file now holds is unknown: no later save rewrites it.
+    d->headerComplete = false;
+    return false;
+  }
   // The next save replaces the header now on disk.
   d->size = header.size();
   return true;
-}
-
-int File::readBYTE()
-{
-  const ByteVector v = readBytes(1);
-  return v.size() == 1 ? static_cast<unsigned char>(v[0]) : 0;
-}
-
-int File::readWORD()
-{
-  const ByteVector v = readBytes(2);
-  return v.size() == 2 ? v.toUShort(false) : 0;
-}
-
-unsigned int File::readDWORD()
-{
-  const ByteVector v = readBytes(4);
-  return v.size() == 4 ? v.toUInt(false) : 0;
-}
-
-long long File::readQWORD()
-{
-  const ByteVector v = readBytes(8);
-  return v.size() == 8 ? v.toLongLong(false) : 0;
-}
-
-String File::readString(int length)
-{
-  if(length <= 0)
-    return String();
-  ByteVector data = readBytes(static_cast<unsigned long long>(length));
-  // Writers pad with any number of zero code units; a lone odd zero byte stays.
-  unsigned int n = data.size();
-  while(n >= 2 && data[n - 1] == '\0' && data[n - 2] == '\0')
-    n -= 2;
-  if(n != data.size())
-    data.resize(n);
-  return String(data, String::UTF16LE);
-}
-
-ByteVector File::renderString(const String &str, bool includeLength)
-{
-  ByteVector data = str.data(String::UTF16LE);
-  data.append(ByteVector(2, '\0'));
-  if(includeLength)
-    return wordBytes(data.size()) + data;
-  return data;
-}
-
-ByteVector File::readBytes(unsigned long long length)
-{
-  if(length == 0)
-    return ByteVector();
-  if(length > bytesLeft()) {
-    d->readFailed = true;
-    return ByteVector();
-  }
-  ByteVector data = readBlock(static_cast<unsigned long>(length));
-  if(data.size() != length)
-    d->readFailed = true;
-  return data;
-}
-
-unsigned long long File::bytesLeft() const
-{
-  const long long pos = tell();
-  return pos < d->parseEnd ? static_cast<unsigned long long>(d->parseEnd - pos) : 0;
-}
-
-bool File::readFailed() const
-{
-  return d->readFailed;
 }
 
 } // namespace BRENVO_NS

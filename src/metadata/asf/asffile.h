@@ -29,11 +29,21 @@ class File : public TagLib::File
 {
 public:
   /*!
-   * Opens \a fileName and reads its header. The two further arguments exist
-   * for the resolver interface; properties are always read.
+   * Opens \a fileName (read-write when possible, else read-only) and reads
+   * its header. The two further arguments exist for the resolver interface;
+   * properties are always read.
    */
   File(FileName fileName, bool readProperties = true,
        AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+
+  /*!
+   * Reads the header from \a stream, which the file borrows: the caller keeps
+   * ownership and deletes it after the file. save() writes through it. The
+   * two further arguments are as for the constructor above.
+   */
+  File(IOStream *stream, bool readProperties = true,
+       AudioProperties::ReadStyle propertiesStyle = AudioProperties::Average);
+
   ~File() override;
   File(const File &) = delete;
   File &operator=(const File &) = delete;
@@ -48,47 +58,22 @@ public:
    * replaces the header on disk with it; everything after the header is left
    * as it is. Returns false, writing nothing, when the file is read-only, is
    * not an ASF file, has a header whose structure could not be fully read,
-   * or holds a text or attribute name too long for any record.
+   * or holds a text or attribute name too long for any record; returns false
+   * too when writing failed.
    */
   bool save() override;
 
-  // Little-endian readers at the current position. They never read past the
-  // end of the object being parsed (or of the file); a read that does not fit
-  // reads nothing, returns 0 or an empty value and records the failure.
-  int readBYTE();
-  int readWORD();
-  unsigned int readDWORD();
-  long long readQWORD();
-  //! \a length bytes of UTF-16LE text, without its trailing zero code units.
-  String readString(int length);
+private:
+  File(std::unique_ptr<IOStream> stream, bool readProperties, AudioProperties::ReadStyle propertiesStyle);
 
-  /*!
-   * \a str as UTF-16LE plus a two-byte zero terminator, preceded by a WORD
-   * holding that byte length when \a includeLength is true.
-   */
-  static ByteVector renderString(const String &str, bool includeLength = false);
+  void read();
+  void readHeader();
 
   class BaseObject;
-  class UnknownObject;
-  class FilePropertiesObject;
-  class StreamPropertiesObject;
+  class PropertiesObject;
   class ContentDescriptionObject;
   class AttributeListObject;
-  class ExtendedContentDescriptionObject;
-  class MetadataObject;
-  class MetadataLibraryObject;
   class HeaderExtensionObject;
-
-private:
-  friend class Attribute;
-
-  void read(bool readProperties, AudioProperties::ReadStyle propertiesStyle);
-
-  //! Exactly \a length bytes, or none (and a recorded failure) when fewer remain.
-  ByteVector readBytes(unsigned long long length);
-  //! Bytes left before the end of the object being parsed.
-  unsigned long long bytesLeft() const;
-  bool readFailed() const;
 
   class FilePrivate;
   std::unique_ptr<FilePrivate> d;
