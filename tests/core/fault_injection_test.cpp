@@ -16,6 +16,7 @@
 
 #include "faultystream.h"
 #include "testfiles.h"
+#include "asf/asffile.h"
 #include "audible/taglib_audiblefile.h"
 #include "m4a/mp4file.h"
 #include "rmff/taglib_realmediafile.h"
@@ -54,6 +55,8 @@ const std::map<std::string, Format> &formats()
 {
   static const std::map<std::string, Format> table = {
     {".wv", {factory<TagLib::WavPack::File>(), Saves::Whole}},
+    {".wma", {factory<TagLib::ASF::File>(), Saves::Whole}},
+    {".asf", {factory<TagLib::ASF::File>(), Saves::Whole}},
     // The ID3v2 tag at the start and the ID3v1 tag at the end are two writes.
     {".tta", {factory<TagLib::TTA::File>(), Saves::Parts}},
     {".spx", {factory<TagLib::Speex::File>(), Saves::Whole}},

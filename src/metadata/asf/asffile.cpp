@@ -48,30 +48,11 @@ const unsigned int headerExtensionFieldsSize = 22;
 const unsigned int maxWordLength = 0xFFFF;
 
 /*!
- * A cursor over the next \a count bytes of \a cursor, which holds them, for a
- * record read on its own. A cursor from sub() shares its parent's bytes, but
- * its first read copies all of them (ByteCursor asks its ByteVector for
- * non-const data, which makes a shared ByteVector copy itself): so a record
- * that is most of its parent gets sub(), and a smaller one a copy of its own
- * bytes alone.
- */
-ByteCursor recordOf(ByteCursor &cursor, std::size_t count)
-{
-  if(count >= cursor.size() / 2)
-    return cursor.sub(count);
-  return ByteCursor(cursor.bytes(count));
-}
-
-/*!
  * Walks the objects in the next \a length bytes of \a cursor, which holds
  * them, at most \a limit of them: hands each one's GUID and body length to
  * \a take with the cursor at the body, and moves on to where the object says
  * it ends. An object whose size does not fit what is left ends the walk.
  * True when the objects walked fill the \a length bytes exactly.
- *
- * The objects are read in place, not from cursors of their own, so that the
- * bytes of a large header extension are not copied on their way to its
- * nested objects.
  */
 template <class Take>
 bool walkObjects(ByteCursor &cursor, std::size_t length, std::size_t limit, Take take)
@@ -219,7 +200,7 @@ public:
   void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
   {
     state.contentDescription = this;
-    ByteCursor body = recordOf(cursor, length);
+    ByteCursor body = cursor.sub(length);
     std::size_t textLengths[5];
     for(std::size_t &textLength : textLengths)
       textLength = body.u16le();
@@ -264,7 +245,7 @@ public:
   void parse(FilePrivate &state, ByteCursor &cursor, std::size_t length) override
   {
     state.attributeLists[kind] = this;
-    ByteCursor body = recordOf(cursor, length);
+    ByteCursor body = cursor.sub(length);
     const unsigned int count = body.u16le();
     for(unsigned int i = 0; i < count && body.ok(); ++i) {
       Attribute attribute;
