@@ -1,6 +1,7 @@
 #ifndef BRENVO_TFILE_HELPER_H
 #define BRENVO_TFILE_HELPER_H
 
+#include <cstddef>
 #include <cwchar>
 #include <initializer_list>
 
@@ -33,6 +34,17 @@ int wcscasecmp(const wchar_t *a, const wchar_t *b);
  * \a extensions, tested in order with CheckExtensionImpl().
  */
 bool hasAnyExtension(const char *fileName, std::initializer_list<const char *> extensions);
+
+//! As above, for a table of extensions.
+template <std::size_t N>
+bool hasAnyExtension(const char *fileName, const char *const (&extensions)[N])
+{
+  for(const char *extension : extensions) {
+    if(CheckExtensionImpl(fileName, extension))
+      return true;
+  }
+  return false;
+}
 
 /*!
  * The validity check of the resolvers that apply it: returns \a file when

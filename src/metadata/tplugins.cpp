@@ -2,15 +2,7 @@
 
 #include "tplugins_internal.h"
 
-#include "aac/aacfiletyperesolver.h"
-#include "asf/taglib_asffiletyperesolver.h"
-#include "audible/taglib_audiblefiletyperesolver.h"
-#include "m4a/taglib_mp4filetyperesolver.h"
-#include "rmff/taglib_realmediafiletyperesolver.h"
-#include "speex/taglib_speexfiletyperesolver.h"
-#include "trueaudio/taglib_trueaudiofiletyperesolver.h"
-#include "wav/wavfiletyperesolver.h"
-#include "wavpack/taglib_wavpackfiletyperesolver.h"
+#include "tresolvers.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {

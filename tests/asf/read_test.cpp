@@ -6,7 +6,7 @@
 #include <fileref.h>
 
 #include "asf/asffile.h"
-#include "asf/taglib_asffiletyperesolver.h"
+#include "tresolvers.h"
 #include "asfbuilder.h"
 #include "testfiles.h"
 

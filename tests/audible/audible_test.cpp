@@ -10,7 +10,7 @@
 #include <tpropertymap.h>
 
 #include "audible/taglib_audiblefile.h"
-#include "audible/taglib_audiblefiletyperesolver.h"
+#include "tresolvers.h"
 #include "borrowedstreams.h"
 #include "bytebuilder.h"
 #include "common/fdstream.h"

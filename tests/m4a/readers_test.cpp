@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "m4a/mp4audioproperties.h"
-#include "m4a/taglib_mp4filetyperesolver.h"
+#include "tresolvers.h"
 #include "mp4builder.h"
 #include "mp4testfile.h"
 

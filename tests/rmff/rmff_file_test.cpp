@@ -16,7 +16,7 @@
 #include "rmchunks.h"
 #include "rmff/rmff.h"
 #include "rmff/taglib_realmediafile.h"
-#include "rmff/taglib_realmediafiletyperesolver.h"
+#include "tresolvers.h"
 #include "testfiles.h"
 
 using namespace brenvo_test;

@@ -14,7 +14,7 @@
 #include "common/fdstream.h"
 #include "hostcalls.h"
 #include "speex/speexfile.h"
-#include "speex/taglib_speexfiletyperesolver.h"
+#include "tresolvers.h"
 #include "speexbuilder.h"
 #include "testfiles.h"
 

@@ -11,7 +11,7 @@
 #include "hostcalls.h"
 #include "testfiles.h"
 #include "wav/wavfile.h"
-#include "wav/wavfiletyperesolver.h"
+#include "tresolvers.h"
 
 using namespace brenvo_test;
 

@@ -58,7 +58,7 @@ struct UninitializedAllocator : std::allocator<T>
 using Buffer = std::vector<char, UninitializedAllocator<char>>;
 
 // Bytes moved per step when insert() or removeBlock() shifts the rest of the file.
-constexpr unsigned long moveChunk = 1024 * 1024;
+constexpr unsigned long moveChunk = 1024UL * 1024;
 
 // Reads up to \a count bytes at \a offset; returns how many it got, or -1 on error.
 long preadFully(int fd, char *out, unsigned long count, long offset)

@@ -50,7 +50,7 @@ class DescriptorStream : public CheckedStream
 {
 public:
   //! The bytes fetched by one read outside the windows.
-  static constexpr unsigned long windowSize = 16 * 1024;
+  static constexpr unsigned long windowSize = 16UL * 1024;
 
   //! Opens \a name; isOpen() tells whether that worked.
   explicit DescriptorStream(FileName name);
