@@ -10,6 +10,35 @@ inline namespace BRENVO_NS {
 
 // ---- data --------------------------------------------------------------------
 
+class ITunesDataBox::ITunesDataBoxPrivate
+{
+public:
+  ByteVector data;
+  Fourcc itemCode;
+};
+
+ITunesDataBox::ITunesDataBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
+  : Mp4IsoFullBox(file, fourcc, size, offset), d(std::make_unique<ITunesDataBoxPrivate>())
+{
+}
+
+ITunesDataBox::~ITunesDataBox() = default;
+
+ByteVector ITunesDataBox::data() const
+{
+  return d->data;
+}
+
+Fourcc ITunesDataBox::itemCode() const
+{
+  return d->itemCode;
+}
+
+void ITunesDataBox::setItemCode(Fourcc code)
+{
+  d->itemCode = code;
+}
+
 void ITunesDataBox::parse()
 {
   MP4::File *file = mp4file();
@@ -19,7 +48,7 @@ void ITunesDataBox::parse()
     return;
   file->seek(4, TagLib::File::Current);
   // A box that claims more than the file holds yields what is there.
-  m_data = file->readAvailable(size() - 16);
+  d->data = file->readAvailable(size() - 16);
 }
 
 // ---- items -------------------------------------------------------------------
@@ -34,10 +63,30 @@ const char *const itemClassNames[Mp4TagsProxy::slotCount] = {
 
 } // namespace
 
+class ITunesItemBox::ITunesItemBoxPrivate
+{
+public:
+  Mp4TagsProxy::EBoxType slot = Mp4TagsProxy::title;
+  std::unique_ptr<ITunesDataBox> dataBox;
+};
+
 ITunesItemBox::ITunesItemBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset,
                              Mp4TagsProxy::EBoxType slot)
-  : Mp4IsoBox(file, fourcc, size, offset), m_slot(slot)
+  : Mp4IsoBox(file, fourcc, size, offset), d(std::make_unique<ITunesItemBoxPrivate>())
 {
+  d->slot = slot;
+}
+
+ITunesItemBox::~ITunesItemBox() = default;
+
+Mp4TagsProxy::EBoxType ITunesItemBox::slot() const
+{
+  return d->slot;
+}
+
+ITunesDataBox *ITunesItemBox::dataBox() const
+{
+  return d->dataBox.get();
 }
 
 void ITunesItemBox::parse()
@@ -46,7 +95,7 @@ void ITunesItemBox::parse()
   if(!file)
     return;
   const auto reportTruncated = [this] {
-    std::cerr << "Error in parsing " << itemClassNames[static_cast<unsigned int>(m_slot) % Mp4TagsProxy::slotCount]
+    std::cerr << "Error in parsing " << itemClassNames[static_cast<unsigned int>(d->slot) % Mp4TagsProxy::slotCount]
               << " - serious Error in taglib!" << std::endl;
   };
 
@@ -66,10 +115,10 @@ void ITunesItemBox::parse()
     reportTruncated();
     return;
   }
-  m_dataBox = std::make_unique<ITunesDataBox>(file, childCode, childSize, file->tell());
-  m_dataBox->setItemCode(fourcc());
-  m_dataBox->parsebox();
-  file->tagProxy()->registerBox(m_slot, m_dataBox.get());
+  d->dataBox = std::make_unique<ITunesDataBox>(file, childCode, childSize, file->tell());
+  d->dataBox->setItemCode(fourcc());
+  d->dataBox->parsebox();
+  file->tagProxy()->registerBox(d->slot, d->dataBox.get());
 }
 
 } // namespace BRENVO_NS

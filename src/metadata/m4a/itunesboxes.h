@@ -19,22 +19,23 @@ inline namespace BRENVO_NS {
 class ITunesDataBox : public Mp4IsoFullBox
 {
 public:
-  using Mp4IsoFullBox::Mp4IsoFullBox;
+  ITunesDataBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~ITunesDataBox() override;
 
   void parse() override;
 
-  ByteVector data() const { return m_data; }
+  ByteVector data() const;
 
   /*!
    * The code of the item box that holds this data box (0 for one read on its
    * own): the two genre items share a slot but not an encoding.
    */
-  Fourcc itemCode() const { return m_itemCode; }
-  void setItemCode(Fourcc code) { m_itemCode = code; }
+  Fourcc itemCode() const;
+  void setItemCode(Fourcc code);
 
 private:
-  ByteVector m_data;
-  Fourcc m_itemCode;
+  class ITunesDataBoxPrivate;
+  std::unique_ptr<ITunesDataBoxPrivate> d;
 };
 
 /*!
@@ -48,16 +49,17 @@ class ITunesItemBox : public Mp4IsoBox
 public:
   ITunesItemBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset,
                 Mp4TagsProxy::EBoxType slot);
+  ~ITunesItemBox() override;
 
   void parse() override;
 
-  Mp4TagsProxy::EBoxType slot() const { return m_slot; }
+  Mp4TagsProxy::EBoxType slot() const;
   //! The data box read, or null.
-  ITunesDataBox *dataBox() const { return m_dataBox.get(); }
+  ITunesDataBox *dataBox() const;
 
 private:
-  Mp4TagsProxy::EBoxType m_slot;
-  std::unique_ptr<ITunesDataBox> m_dataBox;
+  class ITunesItemBoxPrivate;
+  std::unique_ptr<ITunesItemBoxPrivate> d;
 };
 
 template <Mp4TagsProxy::EBoxType Slot>

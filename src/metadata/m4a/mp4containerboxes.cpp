@@ -11,8 +11,15 @@ namespace MP4 {
 inline namespace BRENVO_NS {
 
 template <class Base>
+class Mp4ContainerBox<Base>::Mp4ContainerBoxPrivate
+{
+public:
+  std::vector<std::unique_ptr<Mp4IsoBox>> children;
+};
+
+template <class Base>
 Mp4ContainerBox<Base>::Mp4ContainerBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
-  : Base(file, fourcc, size, offset)
+  : Base(file, fourcc, size, offset), d(std::make_unique<Mp4ContainerBoxPrivate>())
 {
 }
 
@@ -23,8 +30,8 @@ template <class Base>
 std::vector<Mp4IsoBox *> Mp4ContainerBox<Base>::children() const
 {
   std::vector<Mp4IsoBox *> list;
-  list.reserve(m_children.size());
-  for(const auto &child : m_children)
+  list.reserve(d->children.size());
+  for(const auto &child : d->children)
     list.push_back(child.get());
   return list;
 }
@@ -80,8 +87,8 @@ void Mp4ContainerBox<Base>::parse()
     if(!child || !beforeChild(child.get()))
       return;
     child->parsebox();
-    m_children.push_back(std::move(child));
-    if(!afterChild(m_children.back().get()))
+    d->children.push_back(std::move(child));
+    if(!afterChild(d->children.back().get()))
       return;
     file->seek(childOffset + static_cast<long>(childSize) - 8);
     if(consumed == this->size())
@@ -92,17 +99,69 @@ void Mp4ContainerBox<Base>::parse()
 template class Mp4ContainerBox<Mp4IsoBox>;
 template class Mp4ContainerBox<Mp4IsoFullBox>;
 
+template <class Child>
+class Mp4TrackContainer<Child>::Mp4TrackContainerPrivate
+{
+public:
+  Fourcc handlerType;
+};
+
+template <class Child>
+Mp4TrackContainer<Child>::Mp4TrackContainer(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
+  : Mp4ContainerBox(file, fourcc, size, offset), d(std::make_unique<Mp4TrackContainerPrivate>())
+{
+}
+
+template <class Child>
+Mp4TrackContainer<Child>::~Mp4TrackContainer() = default;
+
+template <class Child>
+void Mp4TrackContainer<Child>::setHandlerType(Fourcc handlerType)
+{
+  d->handlerType = handlerType;
+}
+
+template <class Child>
+Fourcc Mp4TrackContainer<Child>::handlerType() const
+{
+  return d->handlerType;
+}
+
+template <class Child>
+bool Mp4TrackContainer<Child>::beforeChild(Mp4IsoBox *child)
+{
+  if(auto *box = dynamic_cast<Child *>(child))
+    box->setHandlerType(d->handlerType);
+  return true;
+}
+
+template class Mp4TrackContainer<Mp4StsdBox>;
+template class Mp4TrackContainer<Mp4StblBox>;
+
+class Mp4MdiaBox::Mp4MdiaBoxPrivate
+{
+public:
+  Fourcc handlerType;
+};
+
+Mp4MdiaBox::Mp4MdiaBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
+  : Mp4ContainerBox(file, fourcc, size, offset), d(std::make_unique<Mp4MdiaBoxPrivate>())
+{
+}
+
+Mp4MdiaBox::~Mp4MdiaBox() = default;
+
 bool Mp4MdiaBox::beforeChild(Mp4IsoBox *child)
 {
   if(auto *minf = dynamic_cast<Mp4MinfBox *>(child))
-    minf->setHandlerType(m_handlerType);
+    minf->setHandlerType(d->handlerType);
   return true;
 }
 
 bool Mp4MdiaBox::afterChild(Mp4IsoBox *child)
 {
   if(auto *hdlr = dynamic_cast<Mp4HdlrBox *>(child))
-    m_handlerType = hdlr->hdlr_type();
+    d->handlerType = hdlr->hdlr_type();
   return true;
 }
 

@@ -35,7 +35,8 @@ protected:
   virtual bool afterChild(Mp4IsoBox *child);
 
 private:
-  std::vector<std::unique_ptr<Mp4IsoBox>> m_children;
+  class Mp4ContainerBoxPrivate;
+  std::unique_ptr<Mp4ContainerBoxPrivate> d;
 };
 
 extern template class Mp4ContainerBox<Mp4IsoBox>;
@@ -50,22 +51,19 @@ template <class Child>
 class Mp4TrackContainer : public Mp4ContainerBox<Mp4IsoBox>
 {
 public:
-  using Mp4ContainerBox::Mp4ContainerBox;
+  Mp4TrackContainer(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~Mp4TrackContainer() override;
 
   //! The track's handler type, given by the parent before parsing.
-  void setHandlerType(Fourcc handlerType) { m_handlerType = handlerType; }
-  Fourcc handlerType() const { return m_handlerType; }
+  void setHandlerType(Fourcc handlerType);
+  Fourcc handlerType() const;
 
 protected:
-  bool beforeChild(Mp4IsoBox *child) override
-  {
-    if(auto *box = dynamic_cast<Child *>(child))
-      box->setHandlerType(m_handlerType);
-    return true;
-  }
+  bool beforeChild(Mp4IsoBox *child) override;
 
 private:
-  Fourcc m_handlerType;
+  class Mp4TrackContainerPrivate;
+  std::unique_ptr<Mp4TrackContainerPrivate> d;
 };
 
 //! The movie box (moov).
@@ -89,15 +87,19 @@ public:
 class Mp4MdiaBox : public Mp4ContainerBox<Mp4IsoBox>
 {
 public:
-  using Mp4ContainerBox::Mp4ContainerBox;
+  Mp4MdiaBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~Mp4MdiaBox() override;
 
 protected:
   bool beforeChild(Mp4IsoBox *child) override;
   bool afterChild(Mp4IsoBox *child) override;
 
 private:
-  Fourcc m_handlerType;
+  class Mp4MdiaBoxPrivate;
+  std::unique_ptr<Mp4MdiaBoxPrivate> d;
 };
+
+extern template class Mp4TrackContainer<Mp4StsdBox>;
 
 //! The sample table (stbl).
 class Mp4StblBox : public Mp4TrackContainer<Mp4StsdBox>
@@ -105,6 +107,8 @@ class Mp4StblBox : public Mp4TrackContainer<Mp4StsdBox>
 public:
   using Mp4TrackContainer::Mp4TrackContainer;
 };
+
+extern template class Mp4TrackContainer<Mp4StblBox>;
 
 //! The media information (minf).
 class Mp4MinfBox : public Mp4TrackContainer<Mp4StblBox>

@@ -24,14 +24,14 @@ class Mp4IsoBox
 {
 public:
   Mp4IsoBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
-  virtual ~Mp4IsoBox() = default;
+  virtual ~Mp4IsoBox();
   Mp4IsoBox(const Mp4IsoBox &) = delete;
   Mp4IsoBox &operator=(const Mp4IsoBox &) = delete;
 
-  Fourcc fourcc() const { return m_fourcc; }
-  unsigned int size() const { return m_size; }
-  long offset() const { return m_offset; }
-  TagLib::File *file() const { return m_file; }
+  Fourcc fourcc() const;
+  unsigned int size() const;
+  long offset() const;
+  TagLib::File *file() const;
 
   //! The file offset just past the box, from its declared size.
   long endOffset() const;
@@ -42,7 +42,7 @@ public:
 
 protected:
   //! The box's file as the MP4 file it must be, or null.
-  MP4::File *mp4file() const { return m_mp4; }
+  MP4::File *mp4file() const;
   //! True when \a count more bytes at the current position lie inside the box.
   bool hasRoom(unsigned long count) const;
   /*!
@@ -53,29 +53,26 @@ protected:
   ByteVector readContent(unsigned long count) const;
 
 private:
-  TagLib::File *m_file;
-  // The same file when it is an MP4 file, else null.
-  MP4::File *m_mp4;
-  Fourcc m_fourcc;
-  unsigned int m_size;
-  long m_offset;
+  class Mp4IsoBoxPrivate;
+  std::unique_ptr<Mp4IsoBoxPrivate> d;
 };
 
 //! A box with a version byte and 24 bits of flags after its header.
 class Mp4IsoFullBox : public Mp4IsoBox
 {
 public:
-  using Mp4IsoBox::Mp4IsoBox;
+  Mp4IsoFullBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~Mp4IsoFullBox() override;
 
-  unsigned char version() const { return m_version; }
-  unsigned int flags() const { return m_flags; }
+  unsigned char version() const;
+  unsigned int flags() const;
 
   //! Seeks to the content, reads version and flags, then parses the rest.
   void parsebox() override;
 
 private:
-  unsigned char m_version = 0;
-  unsigned int m_flags = 0;
+  class Mp4IsoFullBoxPrivate;
+  std::unique_ptr<Mp4IsoFullBoxPrivate> d;
 };
 
 //! A box this library does not read: parsing steps over it.

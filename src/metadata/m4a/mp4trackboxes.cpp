@@ -12,6 +12,33 @@ inline namespace BRENVO_NS {
 
 // ---- mvhd ------------------------------------------------------------------
 
+class Mp4MvhdBox::Mp4MvhdBoxPrivate
+{
+public:
+  unsigned long long creationTime = 0;
+  unsigned long long modificationTime = 0;
+  unsigned long long duration = 0;
+  unsigned int timescale = 0;
+  unsigned int rate = 0;
+  unsigned int volume = 0;
+  unsigned int nextTrackID = 0;
+};
+
+Mp4MvhdBox::Mp4MvhdBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
+  : Mp4IsoFullBox(file, fourcc, size, offset), d(std::make_unique<Mp4MvhdBoxPrivate>())
+{
+}
+
+Mp4MvhdBox::~Mp4MvhdBox() = default;
+
+unsigned long long Mp4MvhdBox::creationTime() const { return d->creationTime; }
+unsigned long long Mp4MvhdBox::modificationTime() const { return d->modificationTime; }
+unsigned long long Mp4MvhdBox::duration() const { return d->duration; }
+unsigned int Mp4MvhdBox::timescale() const { return d->timescale; }
+unsigned int Mp4MvhdBox::rate() const { return d->rate; }
+unsigned int Mp4MvhdBox::volume() const { return d->volume; }
+unsigned int Mp4MvhdBox::nextTrackID() const { return d->nextTrackID; }
+
 void Mp4MvhdBox::parse()
 {
   MP4::File *file = mp4file();
@@ -24,19 +51,37 @@ void Mp4MvhdBox::parse()
   if(!hasRoom(fieldsSize))
     return;
   ByteCursor fields(readContent(fieldsSize));
-  m_creationTime = wide ? fields.u64be() : fields.u32be();
-  m_modificationTime = wide ? fields.u64be() : fields.u32be();
-  m_timescale = fields.u32be();
-  m_duration = wide ? fields.u64be() : fields.u32be();
-  m_rate = fields.u32be();
-  m_volume = fields.u32be();
+  d->creationTime = wide ? fields.u64be() : fields.u32be();
+  d->modificationTime = wide ? fields.u64be() : fields.u32be();
+  d->timescale = fields.u32be();
+  d->duration = wide ? fields.u64be() : fields.u32be();
+  d->rate = fields.u32be();
+  d->volume = fields.u32be();
   fields.skip(68);
-  m_nextTrackID = fields.u32be();
+  d->nextTrackID = fields.u32be();
   if(fields.ok())
     file->propProxy()->registerMvhd(this);
 }
 
 // ---- hdlr ------------------------------------------------------------------
+
+class Mp4HdlrBox::Mp4HdlrBoxPrivate
+{
+public:
+  unsigned int preDefined = 0;
+  Fourcc handlerType;
+  String name;
+};
+
+Mp4HdlrBox::Mp4HdlrBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
+  : Mp4IsoFullBox(file, fourcc, size, offset), d(std::make_unique<Mp4HdlrBoxPrivate>())
+{
+}
+
+Mp4HdlrBox::~Mp4HdlrBox() = default;
+
+Fourcc Mp4HdlrBox::hdlr_type() const { return d->handlerType; }
+String Mp4HdlrBox::hdlr_string() const { return d->name; }
 
 void Mp4HdlrBox::parse()
 {
@@ -44,21 +89,45 @@ void Mp4HdlrBox::parse()
     return;
   // The rest of the box: pre-defined, handler type, 12 reserved bytes, name.
   ByteCursor fields(readContent(size()));
-  m_preDefined = fields.u32be();
-  m_handlerType = fields.u32be();
+  d->preDefined = fields.u32be();
+  d->handlerType = fields.u32be();
   // A box under 32 bytes has no name.
   if(fields.ok() && size() > 32 && fields.skip(12))
-    m_name = fields.rest();
+    d->name = fields.rest();
 }
 
 // ---- stsd ------------------------------------------------------------------
+
+class Mp4StsdBox::Mp4StsdBoxPrivate
+{
+public:
+  Fourcc handlerType;
+  std::unique_ptr<Mp4AudioSampleEntry> sampleEntry;
+};
+
+Mp4StsdBox::Mp4StsdBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
+  : Mp4IsoFullBox(file, fourcc, size, offset), d(std::make_unique<Mp4StsdBoxPrivate>())
+{
+}
+
+Mp4StsdBox::~Mp4StsdBox() = default;
+
+void Mp4StsdBox::setHandlerType(Fourcc handlerType)
+{
+  d->handlerType = handlerType;
+}
+
+Mp4AudioSampleEntry *Mp4StsdBox::sampleEntry() const
+{
+  return d->sampleEntry.get();
+}
 
 void Mp4StsdBox::parse()
 {
   MP4::File *file = mp4file();
   if(!file)
     return;
-  if(m_handlerType != Fourcc(String("soun"))) {
+  if(d->handlerType != Fourcc(String("soun"))) {
     file->seek(endOffset());
     return;
   }
@@ -71,13 +140,31 @@ void Mp4StsdBox::parse()
   // Only an entry that lies inside the box is read.
   if(!fields.ok() || entrySize < 8 || !hasRoom(entrySize - 8))
     return;
-  m_sampleEntry = std::make_unique<Mp4AudioSampleEntry>(file, entryCode, entrySize, file->tell());
-  m_sampleEntry->parse();
+  d->sampleEntry = std::make_unique<Mp4AudioSampleEntry>(file, entryCode, entrySize, file->tell());
+  d->sampleEntry->parse();
   // Further entries are not read.
   file->seek(endOffset());
 }
 
 // ---- sample entries ----------------------------------------------------------
+
+class Mp4SampleEntry::Mp4SampleEntryPrivate
+{
+public:
+  unsigned int dataReferenceIndex = 0;
+};
+
+Mp4SampleEntry::Mp4SampleEntry(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset)
+  : Mp4IsoBox(file, fourcc, size, offset), d(std::make_unique<Mp4SampleEntryPrivate>())
+{
+}
+
+Mp4SampleEntry::~Mp4SampleEntry() = default;
+
+unsigned int Mp4SampleEntry::dataReferenceIndex() const
+{
+  return d->dataReferenceIndex;
+}
 
 void Mp4SampleEntry::parse()
 {
@@ -86,7 +173,7 @@ void Mp4SampleEntry::parse()
   // Six reserved bytes, then the data reference index.
   ByteCursor fields(readContent(8));
   fields.skip(6);
-  m_dataReferenceIndex = fields.u16be();
+  d->dataReferenceIndex = fields.u16be();
   if(fields.ok())
     parseEntry();
 }
@@ -149,6 +236,45 @@ unsigned int systemsLength(ByteCursor &cursor)
 
 } // namespace
 
+class Mp4AudioSampleEntry::Mp4AudioSampleEntryPrivate
+{
+public:
+  unsigned int channels = 0;
+  unsigned int samplerate = 0;
+  unsigned int bitrate = 0;
+  // From the stream's AudioSpecificConfig; 0 where it gives none.
+  unsigned int configChannels = 0;
+  unsigned int configSampleRate = 0;
+};
+
+Mp4AudioSampleEntry::Mp4AudioSampleEntry(TagLib::File *file, Fourcc fourcc, unsigned int size,
+                                         long offset)
+  : Mp4SampleEntry(file, fourcc, size, offset), d(std::make_unique<Mp4AudioSampleEntryPrivate>())
+{
+}
+
+Mp4AudioSampleEntry::~Mp4AudioSampleEntry() = default;
+
+unsigned int Mp4AudioSampleEntry::channels() const
+{
+  return d->configChannels ? d->configChannels : d->channels;
+}
+
+unsigned int Mp4AudioSampleEntry::samplerate() const
+{
+  return d->samplerate;
+}
+
+unsigned int Mp4AudioSampleEntry::sampleRateHz() const
+{
+  return d->configSampleRate ? d->configSampleRate : d->samplerate >> 16;
+}
+
+unsigned int Mp4AudioSampleEntry::bitrate() const
+{
+  return d->bitrate;
+}
+
 void Mp4AudioSampleEntry::parseEntry()
 {
   MP4::File *file = mp4file();
@@ -157,12 +283,12 @@ void Mp4AudioSampleEntry::parseEntry()
     return;
   ByteCursor fields(readContent(20));
   fields.skip(8);
-  m_channels = fields.u16be();
+  d->channels = fields.u16be();
   fields.skip(6);
   const unsigned int rate = fields.u32be();
   if(!fields.ok())
     return;
-  m_samplerate = rate;
+  d->samplerate = rate;
   file->propProxy()->registerAudioSampleEntry(this);
 
   if(fourcc() == Fourcc(String("mp4a")) || fourcc() == Fourcc(String("drms")))
@@ -202,7 +328,7 @@ void Mp4AudioSampleEntry::parseDescriptors(MP4::File &file)
   const unsigned int avgBitrate = esds.u32be();
   if(!esds.ok())
     return;
-  m_bitrate = avgBitrate;
+  d->bitrate = avgBitrate;
 
   // The decoder specific info (tag 5), when present, is the stream's own
   // AudioSpecificConfig.
@@ -232,7 +358,7 @@ void Mp4AudioSampleEntry::parseAudioSpecificConfig(const ByteVector &config)
     return;
   unsigned int channelConfiguration = 0;
   if(!bits.take(4, channelConfiguration)) {
-    m_configSampleRate = rate;
+    d->configSampleRate = rate;
     return;
   }
   if(objectType == 5 || objectType == 29) {
@@ -241,11 +367,11 @@ void Mp4AudioSampleEntry::parseAudioSpecificConfig(const ByteVector &config)
     if(takeSamplingFrequency(bits, extensionRate) && extensionRate)
       rate = extensionRate;
   }
-  m_configSampleRate = rate;
+  d->configSampleRate = rate;
   if(channelConfiguration >= 1 && channelConfiguration <= 6)
-    m_configChannels = channelConfiguration;
+    d->configChannels = channelConfiguration;
   else if(channelConfiguration == 7)
-    m_configChannels = 8;
+    d->configChannels = 8;
 }
 
 } // namespace BRENVO_NS

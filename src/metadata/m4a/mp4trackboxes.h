@@ -18,58 +18,56 @@ inline namespace BRENVO_NS {
 class Mp4MvhdBox : public Mp4IsoFullBox
 {
 public:
-  using Mp4IsoFullBox::Mp4IsoFullBox;
+  Mp4MvhdBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~Mp4MvhdBox() override;
 
   void parse() override;
 
-  unsigned long long creationTime() const { return m_creationTime; }
-  unsigned long long modificationTime() const { return m_modificationTime; }
-  unsigned long long duration() const { return m_duration; }
-  unsigned int timescale() const { return m_timescale; }
-  unsigned int rate() const { return m_rate; }
-  unsigned int volume() const { return m_volume; }
-  unsigned int nextTrackID() const { return m_nextTrackID; }
+  unsigned long long creationTime() const;
+  unsigned long long modificationTime() const;
+  unsigned long long duration() const;
+  unsigned int timescale() const;
+  unsigned int rate() const;
+  unsigned int volume() const;
+  unsigned int nextTrackID() const;
 
 private:
-  unsigned long long m_creationTime = 0;
-  unsigned long long m_modificationTime = 0;
-  unsigned long long m_duration = 0;
-  unsigned int m_timescale = 0;
-  unsigned int m_rate = 0;
-  unsigned int m_volume = 0;
-  unsigned int m_nextTrackID = 0;
+  class Mp4MvhdBoxPrivate;
+  std::unique_ptr<Mp4MvhdBoxPrivate> d;
 };
 
 //! The handler box (hdlr): the kind of a track ("soun" for sound) and a name.
 class Mp4HdlrBox : public Mp4IsoFullBox
 {
 public:
-  using Mp4IsoFullBox::Mp4IsoFullBox;
+  Mp4HdlrBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~Mp4HdlrBox() override;
 
   void parse() override;
 
-  Fourcc hdlr_type() const { return m_handlerType; }
-  String hdlr_string() const { return m_name; }
+  Fourcc hdlr_type() const;
+  String hdlr_string() const;
 
 private:
-  unsigned int m_preDefined = 0;
-  Fourcc m_handlerType;
-  String m_name;
+  class Mp4HdlrBoxPrivate;
+  std::unique_ptr<Mp4HdlrBoxPrivate> d;
 };
 
 //! A sample entry: the fields common to all kinds, then the kind's own.
 class Mp4SampleEntry : public Mp4IsoBox
 {
 public:
-  using Mp4IsoBox::Mp4IsoBox;
+  Mp4SampleEntry(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~Mp4SampleEntry() override;
 
   void parse() override;
   virtual void parseEntry() = 0;
 
-  unsigned int dataReferenceIndex() const { return m_dataReferenceIndex; }
+  unsigned int dataReferenceIndex() const;
 
 private:
-  unsigned int m_dataReferenceIndex = 0;
+  class Mp4SampleEntryPrivate;
+  std::unique_ptr<Mp4SampleEntryPrivate> d;
 };
 
 /*!
@@ -83,29 +81,26 @@ private:
 class Mp4AudioSampleEntry : public Mp4SampleEntry
 {
 public:
-  using Mp4SampleEntry::Mp4SampleEntry;
+  Mp4AudioSampleEntry(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~Mp4AudioSampleEntry() override;
 
   void parseEntry() override;
 
   //! The channels: from the stream configuration, else the entry's field.
-  unsigned int channels() const { return m_configChannels ? m_configChannels : m_channels; }
+  unsigned int channels() const;
   //! The entry's sample rate field as stored (16.16 fixed point).
-  unsigned int samplerate() const { return m_samplerate; }
+  unsigned int samplerate() const;
   //! The sample rate in Hz: from the stream configuration, else the entry's field.
-  unsigned int sampleRateHz() const { return m_configSampleRate ? m_configSampleRate : m_samplerate >> 16; }
+  unsigned int sampleRateHz() const;
   //! The average bit rate in bits per second; 0 when unknown.
-  unsigned int bitrate() const { return m_bitrate; }
+  unsigned int bitrate() const;
 
 private:
   void parseDescriptors(MP4::File &file);
   void parseAudioSpecificConfig(const ByteVector &config);
 
-  unsigned int m_channels = 0;
-  unsigned int m_samplerate = 0;
-  unsigned int m_bitrate = 0;
-  // From the stream's AudioSpecificConfig; 0 where it gives none.
-  unsigned int m_configChannels = 0;
-  unsigned int m_configSampleRate = 0;
+  class Mp4AudioSampleEntryPrivate;
+  std::unique_ptr<Mp4AudioSampleEntryPrivate> d;
 };
 
 /*!
@@ -115,18 +110,19 @@ private:
 class Mp4StsdBox : public Mp4IsoFullBox
 {
 public:
-  using Mp4IsoFullBox::Mp4IsoFullBox;
+  Mp4StsdBox(TagLib::File *file, Fourcc fourcc, unsigned int size, long offset);
+  ~Mp4StsdBox() override;
 
   void parse() override;
 
   //! The track's handler type, given by the parent stbl before parsing.
-  void setHandlerType(Fourcc handlerType) { m_handlerType = handlerType; }
+  void setHandlerType(Fourcc handlerType);
   //! The first sample entry of a sound track, or null.
-  Mp4AudioSampleEntry *sampleEntry() const { return m_sampleEntry.get(); }
+  Mp4AudioSampleEntry *sampleEntry() const;
 
 private:
-  Fourcc m_handlerType;
-  std::unique_ptr<Mp4AudioSampleEntry> m_sampleEntry;
+  class Mp4StsdBoxPrivate;
+  std::unique_ptr<Mp4StsdBoxPrivate> d;
 };
 
 } // namespace BRENVO_NS
