@@ -30,6 +30,21 @@ TEST(ByteCursor, ReadsIntegersInBothByteOrders)
   EXPECT_TRUE(c.atEnd());
 }
 
+TEST(ByteCursor, ReadsNumbersOfAnyWidthUpToEightBytes)
+{
+  const ByteVector bytes("\x01\x02\x03\x04\x05\x06\x07\x08\x09", 9);
+  struct Case { std::size_t width; std::uint64_t be, le; };
+  for(const Case &k : {Case{1, 0x01, 0x01}, Case{3, 0x010203, 0x030201}, Case{8, 0x0102030405060708ULL, 0x0807060504030201ULL}}) {
+    ByteCursor big(bytes), little(bytes);
+    EXPECT_EQ(big.uintBE(k.width), k.be);
+    EXPECT_EQ(little.uintLE(k.width), k.le);
+    EXPECT_EQ(big.position(), k.width);
+  }
+  ByteCursor tooWide(bytes);
+  EXPECT_EQ(tooWide.uintBE(9), 0u);
+  EXPECT_FALSE(tooWide.ok());
+}
+
 TEST(ByteCursor, FirstFailureIsStickyAndNothingIsReadPastTheEnd)
 {
   ByteCursor c(ByteVector("\x01\x02\x03", 3));

@@ -390,10 +390,10 @@ void File::read()
 void File::readHeader()
 {
   const auto fileLength = static_cast<std::uint64_t>(std::max(0L, d->stream->length()));
-  // One read of a window's worth from the start holds the whole header of
-  // most files; a larger header is then read whole, with one more read.
+  // The header object's own fields first, then the whole header in one read:
+  // from the stream's read-ahead window when it fits, else straight from the file.
   d->stream->seek(0);
-  ByteCursor header(d->stream->readBlock(DescriptorStream::windowSize));
+  ByteCursor header(d->stream->readBlock(headerObjectSize));
   if(header.bytes(16) != headerGuid) {
     // Not an ASF file: invalid, so that resolvers discard it.
     setValid(false);
@@ -412,12 +412,9 @@ void File::readHeader()
   const std::uint64_t headerEnd = std::min(d->size, fileLength);
   if(headerEnd < headerObjectSize)
     return;
-  if(headerEnd > header.size()) {
-    header = ByteCursor();  // its bytes go before the larger read
-    d->stream->seek(0);
-    header = ByteCursor(d->stream->readBlock(static_cast<unsigned long>(headerEnd)));
-    header.skip(headerObjectSize);
-  }
+  d->stream->seek(0);
+  header = ByteCursor(d->stream->readBlock(static_cast<unsigned long>(headerEnd)));
+  header.skip(headerObjectSize);
 
   d->headerComplete = d->size >= headerObjectSize && d->size <= fileLength && header.size() >= headerEnd;
   const std::size_t length = std::min<std::uint64_t>(headerEnd - headerObjectSize, header.remaining());

@@ -29,6 +29,11 @@ const unsigned char *ByteCursor::take(std::size_t count)
 
 std::uint64_t ByteCursor::integer(std::size_t count, bool bigEndian)
 {
+  // Wider numbers would lose their top bytes.
+  if(count > sizeof(std::uint64_t)) {
+    ok_ = false;
+    return 0;
+  }
   const unsigned char *at = take(count);
   if(!at)
     return 0;
@@ -61,13 +66,16 @@ std::uint32_t ByteCursor::u32be() { return static_cast<std::uint32_t>(integer(4,
 std::uint32_t ByteCursor::u32le() { return static_cast<std::uint32_t>(integer(4, false)); }
 std::uint64_t ByteCursor::u64be() { return integer(8, true); }
 std::uint64_t ByteCursor::u64le() { return integer(8, false); }
+std::uint64_t ByteCursor::uintBE(std::size_t count) { return integer(count, true); }
+std::uint64_t ByteCursor::uintLE(std::size_t count) { return integer(count, false); }
 
 ByteVector ByteCursor::bytes(std::size_t count)
 {
-  const unsigned char *at = take(count);
-  if(!at)
+  const std::size_t from = pos_;
+  if(!take(count))
     return ByteVector();
-  return ByteVector(reinterpret_cast<const char *>(at), static_cast<unsigned int>(count));
+  // Shares the bytes instead of copying them (a cover picture is most of a tag).
+  return ByteVector(data_, static_cast<unsigned int>(from), static_cast<unsigned int>(count));
 }
 
 std::string ByteCursor::text(std::size_t count)

@@ -58,6 +58,10 @@ public:
   std::uint32_t u32le();
   std::uint64_t u64be();
   std::uint64_t u64le();
+  //! An unsigned big-endian number of \a count bytes (1 to 8).
+  std::uint64_t uintBE(std::size_t count);
+  //! An unsigned little-endian number of \a count bytes (1 to 8).
+  std::uint64_t uintLE(std::size_t count);
 
   //! The next \a count bytes; empty (and failed) when fewer are left.
   ByteVector bytes(std::size_t count);

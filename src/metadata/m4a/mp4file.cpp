@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "boxfactory.h"
+#include "common/bytecursor.h"
 #include "common/fdstream.h"
 #include "mp4audioproperties.h"
 #include "mp4isobox.h"
@@ -12,18 +13,6 @@
 namespace TagLib {
 namespace MP4 {
 inline namespace BRENVO_NS {
-
-namespace {
-
-unsigned long long bigEndian(const char *bytes, unsigned int count)
-{
-  unsigned long long value = 0;
-  for(unsigned int i = 0; i < count; ++i)
-    value = (value << 8) | static_cast<unsigned char>(bytes[i]);
-  return value;
-}
-
-} // namespace
 
 class File::FilePrivate
 {
@@ -72,10 +61,11 @@ bool File::FilePrivate::readNumber(unsigned int count, Value &value)
   if(!stream)
     return false;
   // Served from the stream's read-ahead window: no system call of its own.
-  const ByteVector block = stream->readBlock(count);
-  if(block.size() < count)
+  ByteCursor number(stream->readBlock(count));
+  const std::uint64_t read = number.uintBE(count);
+  if(!number.ok())
     return false;
-  value = static_cast<Value>(bigEndian(block.data(), count));
+  value = static_cast<Value>(read);
   return true;
 }
 

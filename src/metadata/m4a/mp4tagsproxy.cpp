@@ -2,6 +2,7 @@
 
 #include <id3v1genres.h>
 
+#include "common/bytecursor.h"
 #include "itunesboxes.h"
 #include "mp4itunestag.h"
 
@@ -62,9 +63,8 @@ void fillText(const ITunesDataBox *box, Tag &tag, Setter set)
 // The leading big-endian number of a numeric item; 0 when the payload is shorter.
 unsigned int leadingNumber(const ByteVector &payload, unsigned int width)
 {
-  if(payload.size() < width)
-    return 0;
-  return width == 2 ? payload.toUShort(0U, true) : payload.toUInt(0U, true);
+  ByteCursor number(payload);
+  return static_cast<unsigned int>(number.uintBE(width));
 }
 
 /*
