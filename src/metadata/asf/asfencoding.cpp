@@ -21,13 +21,12 @@ ByteVector renderQWord(std::uint64_t value)
 
 String readText(ByteCursor &cursor, std::size_t length)
 {
-  ByteVector data = cursor.bytes(length);
+  // Const, so that looking at the bytes shared with the header copies nothing.
+  const ByteVector data = cursor.bytes(length);
   unsigned int n = data.size();
   while(n >= 2 && data[n - 1] == '\0' && data[n - 2] == '\0')
     n -= 2;
-  if(n != data.size())
-    data.resize(n);
-  return String(data, String::UTF16LE);
+  return String(n == data.size() ? data : data.mid(0, n), String::UTF16LE);
 }
 
 ByteVector renderText(const String &text, bool withLength)
