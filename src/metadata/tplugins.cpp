@@ -1,50 +1,36 @@
 #include "tplugins.h"
 
-#include "tplugins_internal.h"
-
 #include "tresolvers.h"
-
-namespace TagLib {
-inline namespace BRENVO_NS {
-
-namespace {
-
-template <class Resolver>
-FileRef::FileTypeResolver *make()
-{
-  // FileRef takes the raw pointer and never frees it.
-  return new Resolver;
-}
-
-// FileRef asks the resolver registered last first; this order is part of the
-// library's contract.
-const ResolverEntry resolverTable[] = {
-  {"MP4FileTypeResolver", &make<MP4FileTypeResolver>},
-  {"ASFFileTypeResolver", &make<ASFFileTypeResolver>},
-  {"RealMediaFileTypeResolver", &make<RealMediaFileTypeResolver>},
-  {"AudibleFileTypeResolver", &make<AudibleFileTypeResolver>},
-  {"AACFileTypeResolver", &make<AACFileTypeResolver>},
-  {"WavPackFileTypeResolver", &make<WavPackFileTypeResolver>},
-  {"SpeexFileTypeResolver", &make<SpeexFileTypeResolver>},
-  {"TTAFileTypeResolver", &make<TTAFileTypeResolver>},
-  {"WavFileTypeResolver", &make<WavFileTypeResolver>},
-};
-
-} // namespace
-
-const ResolverEntry *pluginResolvers(std::size_t &count)
-{
-  count = sizeof(resolverTable) / sizeof(resolverTable[0]);
-  return resolverTable;
-}
-
-} // namespace BRENVO_NS
-} // namespace TagLib
 
 void registerTaglibPlugins()
 {
-  std::size_t count = 0;
-  const TagLib::ResolverEntry *table = TagLib::pluginResolvers(count);
-  for(std::size_t i = 0; i < count; ++i)
-    TagLib::FileRef::addFileTypeResolver(table[i].create());
+  for(const TagLib::PluginFormat &format : TagLib::pluginFormats())
+    TagLib::FileRef::addFileTypeResolver(format.makeResolver());
 }
+
+namespace TagLib {
+namespace Plugins {
+inline namespace BRENVO_NS {
+
+StringList fileExtensions()
+{
+  StringList extensions;
+  for(const PluginFormat &format : pluginFormats()) {
+    for(const char *extension : format.extensions)
+      extensions.append(extension);
+  }
+  return extensions;
+}
+
+String formatName(const File *file)
+{
+  for(const PluginFormat &format : pluginFormats()) {
+    if(format.owns(file))
+      return format.name;
+  }
+  return String();
+}
+
+} // namespace BRENVO_NS
+} // namespace Plugins
+} // namespace TagLib

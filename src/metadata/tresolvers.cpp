@@ -1,5 +1,7 @@
 #include "tresolvers.h"
 
+#include <memory>
+
 #include "aac/aacfile.h"
 #include "asf/asffile.h"
 #include "audible/taglib_audiblefile.h"
@@ -11,12 +13,19 @@
 #include "wav/wavfile.h"
 #include "wavpack/wvfile.h"
 
-// Every resolver returns a raw pointer: TagLib's FileRef takes ownership of it.
+// The file objects are returned as raw pointers: TagLib's FileRef takes ownership of them.
 
 namespace TagLib {
 inline namespace BRENVO_NS {
 
 namespace {
+
+// Returned whatever was read: the file object always has a tag.
+template <class FileType>
+File *openAlways(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
+{
+  return new FileType(fileName, readProperties, style);
+}
 
 // For the formats whose file object, given a path it cannot read, would have
 // no tag: the stream is opened here first, and the file object takes it.
@@ -36,51 +45,56 @@ File *openValid(FileName fileName, bool readProperties, AudioProperties::ReadSty
   return discardIfInvalid(new FileType(fileName, readProperties, style));
 }
 
+template <class FileType>
+bool isA(const File *file)
+{
+  return dynamic_cast<const FileType *>(file) != nullptr;
+}
+
+template <class Resolver>
+FileRef::FileTypeResolver *make()
+{
+  return new Resolver;
+}
+
 } // namespace
 
-File *MP4FileTypeResolver::open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
+const std::vector<PluginFormat> &pluginFormats()
 {
-  return new MP4::File(fileName, readProperties, style);
+  // FileRef asks the resolver registered last first; this order is part of the
+  // library's contract.
+  static const std::vector<PluginFormat> table = {
+    {PluginFormatId::MP4, "MP4", "MP4FileTypeResolver", {".m4a", ".m4b", ".m4p", ".mp4", ".m4v", ".mp4v"},
+     &openAlways<MP4::File>, &isA<MP4::File>, &make<MP4FileTypeResolver>},
+    {PluginFormatId::ASF, "ASF", "ASFFileTypeResolver", {".wma", ".asf"},
+     &openValid<ASF::File>, &isA<ASF::File>, &make<ASFFileTypeResolver>},
+    {PluginFormatId::RealMedia, "RealMedia", "RealMediaFileTypeResolver", {".ra", ".rv", ".rm", ".rmj", ".rmvb"},
+     &openValid<RealMedia::File>, &isA<RealMedia::File>, &make<RealMediaFileTypeResolver>},
+    {PluginFormatId::Audible, "Audible", "AudibleFileTypeResolver", {".aa"},
+     &openReadable<Audible::File>, &isA<Audible::File>, &make<AudibleFileTypeResolver>},
+    {PluginFormatId::AAC, "AAC", "AACFileTypeResolver", {".aac"},
+     &openAlways<MPEG::AACFile>, &isA<MPEG::AACFile>, &make<AACFileTypeResolver>},
+    {PluginFormatId::WavPack, "WavPack", "WavPackFileTypeResolver", {".wv"},
+     &openValid<WavPack::File>, &isA<WavPack::File>, &make<WavPackFileTypeResolver>},
+    {PluginFormatId::Speex, "Speex", "SpeexFileTypeResolver", {".spx"},
+     &openValid<Speex::File>, &isA<Speex::File>, &make<SpeexFileTypeResolver>},
+    {PluginFormatId::TTA, "TTA", "TTAFileTypeResolver", {".tta"},
+     &openValid<TTA::File>, &isA<TTA::File>, &make<TTAFileTypeResolver>},
+    {PluginFormatId::WAVE, "WAVE", "WavFileTypeResolver", {".wav"},
+     &openReadable<Wav::File>, &isA<Wav::File>, &make<WavFileTypeResolver>},
+  };
+  return table;
 }
 
-File *ASFFileTypeResolver::open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
+const PluginFormat &pluginFormat(PluginFormatId id)
 {
-  return openValid<ASF::File>(fileName, readProperties, style);
-}
-
-File *RealMediaFileTypeResolver::open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
-{
-  return openValid<RealMedia::File>(fileName, readProperties, style);
-}
-
-File *AudibleFileTypeResolver::open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
-{
-  return openReadable<Audible::File>(fileName, readProperties, style);
-}
-
-File *AACFileTypeResolver::open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
-{
-  return new MPEG::AACFile(fileName, readProperties, style);
-}
-
-File *WavPackFileTypeResolver::open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
-{
-  return openValid<WavPack::File>(fileName, readProperties, style);
-}
-
-File *SpeexFileTypeResolver::open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
-{
-  return openValid<Speex::File>(fileName, readProperties, style);
-}
-
-File *TTAFileTypeResolver::open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
-{
-  return openValid<TTA::File>(fileName, readProperties, style);
-}
-
-File *WavFileTypeResolver::open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style)
-{
-  return openReadable<Wav::File>(fileName, readProperties, style);
+  const std::vector<PluginFormat> &table = pluginFormats();
+  for(const PluginFormat &format : table) {
+    if(format.id == id)
+      return format;
+  }
+  // Every id has its row; the table is this file's own.
+  return table.front();
 }
 
 } // namespace BRENVO_NS

@@ -1,6 +1,8 @@
 #ifndef BRENVO_TRESOLVERS_H
 #define BRENVO_TRESOLVERS_H
 
+#include <vector>
+
 #include <fileref.h>
 
 #include "brenvo_export.h"
@@ -9,91 +11,85 @@
 namespace TagLib {
 inline namespace BRENVO_NS {
 
+//! The formats of this library.
+enum class PluginFormatId
+{
+  MP4,
+  ASF,
+  RealMedia,
+  Audible,
+  AAC,
+  WavPack,
+  Speex,
+  TTA,
+  WAVE
+};
+
+/*!
+ * One row of the table that drives the resolvers: which file names a format's
+ * resolver answers for and how it opens them.
+ */
+struct PluginFormat
+{
+  PluginFormatId id;
+  //! The short name of the format ("MP4", "ASF", ...).
+  const char *name;
+  //! The class name of its resolver.
+  const char *resolverName;
+  //! The extensions it answers for, lower case with the dot.
+  std::vector<const char *> extensions;
+  //! Creates the file object for a name with one of the extensions, or null.
+  File *(*open)(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
+  //! True when \a file is this format's file object.
+  bool (*owns)(const File *file);
+  //! Creates the resolver (with new: TagLib's FileRef takes it and never frees it).
+  FileRef::FileTypeResolver *(*makeResolver)();
+};
+
+//! The table, in the order registerTaglibPlugins() registers the resolvers.
+const std::vector<PluginFormat> &pluginFormats();
+//! The row of \a id.
+const PluginFormat &pluginFormat(PluginFormatId id);
+
 /*!
  * What every resolver of this library does: it answers only for file names
- * with one of \a Resolver's extensions (without regard to case) and creates
- * \a Resolver's file object for them. \a Resolver gives
- *
- *   static constexpr const char *extensions[];  // lower case, with the dot
- *   static File *open(FileName, bool readAudioProperties, AudioProperties::ReadStyle);
- *
- * TagLib's FileRef takes ownership of the file object returned.
+ * with one of its format's extensions (without regard to case) and creates
+ * the format's file object for them, as the table says.
  */
-template <class Resolver>
+template <PluginFormatId Id>
 class PluginResolver : public FileRef::FileTypeResolver
 {
 public:
   File *createFile(FileName fileName, bool readAudioProperties,
                    AudioProperties::ReadStyle audioPropertiesStyle) const override
   {
-    if(!hasAnyExtension(fileName, Resolver::extensions))
-      return nullptr;
-    return Resolver::open(fileName, readAudioProperties, audioPropertiesStyle);
+    const PluginFormat &format = pluginFormat(Id);
+    for(const char *extension : format.extensions) {
+      if(CheckExtensionImpl(fileName, extension))
+        return format.open(fileName, readAudioProperties, audioPropertiesStyle);
+    }
+    return nullptr;
   }
 };
 
 //! MP4/M4A files; returned even when unreadable, with an empty tag.
-struct MP4FileTypeResolver : PluginResolver<MP4FileTypeResolver>
-{
-  static constexpr const char *extensions[] = {".m4a", ".m4b", ".m4p", ".mp4", ".m4v", ".mp4v"};
-  static File *open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
-};
-
+class MP4FileTypeResolver : public PluginResolver<PluginFormatId::MP4> {};
 //! ASF/WMA files; invalid ones are refused.
-struct ASFFileTypeResolver : PluginResolver<ASFFileTypeResolver>
-{
-  static constexpr const char *extensions[] = {".wma", ".asf"};
-  static File *open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
-};
-
+class ASFFileTypeResolver : public PluginResolver<PluginFormatId::ASF> {};
 //! RealMedia files; invalid ones are refused.
-struct RealMediaFileTypeResolver : PluginResolver<RealMediaFileTypeResolver>
-{
-  static constexpr const char *extensions[] = {".ra", ".rv", ".rm", ".rmj", ".rmvb"};
-  static File *open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
-};
-
+class RealMediaFileTypeResolver : public PluginResolver<PluginFormatId::RealMedia> {};
 //! Audible audiobooks; a file that cannot be opened for reading is refused.
-struct AudibleFileTypeResolver : PluginResolver<AudibleFileTypeResolver>
-{
-  static constexpr const char *extensions[] = {".aa"};
-  static File *open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
-};
-
+class AudibleFileTypeResolver : public PluginResolver<PluginFormatId::Audible> {};
 //! Raw AAC (ADTS) streams, through TagLib's own MPEG file class.
-struct AACFileTypeResolver : PluginResolver<AACFileTypeResolver>
-{
-  static constexpr const char *extensions[] = {".aac"};
-  static File *open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
-};
-
+class AACFileTypeResolver : public PluginResolver<PluginFormatId::AAC> {};
 //! WavPack files; invalid ones are refused.
-struct WavPackFileTypeResolver : PluginResolver<WavPackFileTypeResolver>
-{
-  static constexpr const char *extensions[] = {".wv"};
-  static File *open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
-};
-
+class WavPackFileTypeResolver : public PluginResolver<PluginFormatId::WavPack> {};
 //! Speex-in-Ogg files; invalid ones (missing, or not Speex, hence without a tag) are refused.
-struct SpeexFileTypeResolver : PluginResolver<SpeexFileTypeResolver>
-{
-  static constexpr const char *extensions[] = {".spx"};
-  static File *open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
-};
-
+class SpeexFileTypeResolver : public PluginResolver<PluginFormatId::Speex> {};
 //! TrueAudio files; invalid ones are refused.
-struct TTAFileTypeResolver : PluginResolver<TTAFileTypeResolver>
-{
-  static constexpr const char *extensions[] = {".tta"};
-  static File *open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
-};
-
+class TTAFileTypeResolver : public PluginResolver<PluginFormatId::TTA> {};
 //! RIFF WAVE files; a file that cannot be opened for reading is refused.
-struct WavFileTypeResolver : PluginResolver<WavFileTypeResolver>
-{
-  static constexpr const char *extensions[] = {".wav"};
-  static File *open(FileName fileName, bool readProperties, AudioProperties::ReadStyle style);
-};
+class WavFileTypeResolver : public PluginResolver<PluginFormatId::WAVE> {};
 
 } // namespace BRENVO_NS
 } // namespace TagLib

@@ -10,7 +10,7 @@
 
 #include "hostcalls.h"
 #include "testfiles.h"
-#include "tplugins_internal.h"
+#include "tresolvers.h"
 
 using namespace brenvo_test;
 
@@ -24,11 +24,9 @@ const std::vector<std::string> specifiedOrder = {
 
 std::vector<std::string> registeredOrder()
 {
-  std::size_t count = 0;
-  const TagLib::ResolverEntry *table = TagLib::pluginResolvers(count);
   std::vector<std::string> names;
-  for(std::size_t i = 0; i < count; ++i)
-    names.emplace_back(table[i].name);
+  for(const TagLib::PluginFormat &format : TagLib::pluginFormats())
+    names.emplace_back(format.resolverName);
   return names;
 }
 
@@ -41,11 +39,9 @@ TEST(Registration, AllNineResolversInTheSpecifiedOrder)
 
 TEST(Registration, EachTableEntryCreatesAResolver)
 {
-  std::size_t count = 0;
-  const TagLib::ResolverEntry *table = TagLib::pluginResolvers(count);
-  for(std::size_t i = 0; i < count; ++i) {
-    std::unique_ptr<TagLib::FileRef::FileTypeResolver> resolver(table[i].create());
-    EXPECT_NE(resolver, nullptr) << table[i].name;
+  for(const TagLib::PluginFormat &format : TagLib::pluginFormats()) {
+    std::unique_ptr<TagLib::FileRef::FileTypeResolver> resolver(format.makeResolver());
+    EXPECT_NE(resolver, nullptr) << format.resolverName;
     // No resolver takes a name without an extension.
     EXPECT_EQ(resolver->createFile("/nonexistent/no-extension", true, TagLib::AudioProperties::Average), nullptr);
   }

@@ -13,9 +13,12 @@ namespace brenvo_test {
 
 const std::vector<std::string> &pluginExtensions()
 {
-  static const std::vector<std::string> extensions = {
-    ".m4a", ".m4b", ".m4p", ".mp4", ".m4v", ".mp4v", ".wma", ".asf", ".ra", ".rv",
-    ".rm", ".rmj", ".rmvb", ".aa", ".aac", ".wv", ".spx", ".tta", ".wav"};
+  static const std::vector<std::string> extensions = [] {
+    std::vector<std::string> all;
+    for(const TagLib::String &extension : TagLib::Plugins::fileExtensions())
+      all.push_back(extension.to8Bit());
+    return all;
+  }();
   return extensions;
 }
 
