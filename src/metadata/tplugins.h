@@ -8,6 +8,11 @@
 #include "brenvo_export.h"
 
 /*!
+ * \file tplugins.h
+ * The one entry point of libbrenvo_taglib.
+ */
+
+/*!
  * Registers this library's file type resolvers with TagLib::FileRef.
  *
  * Call it once, before opening files. From then on TagLib::FileRef opens

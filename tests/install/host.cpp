@@ -1,12 +1,23 @@
 // A tiny external host: registers the plug-ins and prints what FileRef reads,
-// and for MP4 files the extra fields of the library's own MP4 tag.
+// and for MP4 files the extra fields of the library's own MP4 tag. It also
+// includes TagLib's own MP4 header and reads the file with it, as a host that
+// uses both libraries does.
 #include <cstring>
 #include <iostream>
 
-#include <fileref.h>
-#include <tag.h>
-#include <mp4file.h>
-#include <tplugins.h>
+#include <taglib/fileref.h>
+#include <taglib/mp4file.h>
+#include <taglib/tag.h>
+// Our header makes TagLib::MP4::File name two classes, so TagLib's is named first.
+using TaglibMP4File = TagLib::MP4::File;
+
+#include <brenvo_taglib/mp4file.h>
+#include <brenvo_taglib/tplugins.h>
+
+// Only the folder above ours is on the include path, so <mp4file.h> is TagLib's.
+#if __has_include(<tplugins.h>)
+#error "the package put include/brenvo_taglib itself on the include path"
+#endif
 
 int main(int argc, char *argv[])
 {
@@ -19,11 +30,16 @@ int main(int argc, char *argv[])
               << (f.audioProperties() ? f.audioProperties()->sampleRate() : 0) << " Hz\n";
     const char *dot = std::strrchr(argv[i], '.');
     if(dot && std::strcmp(dot, ".m4a") == 0) {
-      const auto *mp4 = dynamic_cast<TagLib::MP4::File *>(f.file());
-      if(!mp4 || mp4->tag()->composer().isEmpty() || mp4->tag()->cover().isEmpty())
+      const auto *mp4 = dynamic_cast<brenvo_taglib::MP4File *>(f.file());
+      if(!mp4 || dynamic_cast<TaglibMP4File *>(f.file())
+         || mp4->tag()->composer().isEmpty() || mp4->tag()->cover().isEmpty())
         return 1;
       std::cout << "  composer: " << mp4->tag()->composer()
                 << ", cover: " << mp4->tag()->cover().size() << " bytes\n";
+      const TaglibMP4File taglibs(argv[i]);
+      if(!taglibs.isValid() || taglibs.tag()->title() != f.tag()->title())
+        return 1;
+      std::cout << "  TagLib's own MP4 reader: " << taglibs.tag()->title() << "\n";
     }
   }
   return 0;

@@ -51,6 +51,7 @@ public:
    */
   explicit File(TagLib::IOStream *stream, bool readProperties = true,
                 TagLib::AudioProperties::ReadStyle propertiesStyle = TagLib::AudioProperties::Average);
+  //! Closes the file, or leaves a borrowed stream to its owner.
   ~File() override;
 
   //! The file's tag; never null.
@@ -59,7 +60,7 @@ public:
   TagLib::AudioProperties *audioProperties() const override;
   //! MP4 metadata is not written: always false, and the file is untouched.
   bool save() override;
-  //! Does nothing.
+  //! Does nothing: MP4 metadata is not written.
   void remove();
 
   //! The data boxes the tag was read from (owned by the file).
@@ -114,5 +115,15 @@ private:
 } // namespace BRENVO_NS
 } // namespace MP4
 } // namespace TagLib
+
+/*!
+ * Names for this library's classes that stay unambiguous in a translation
+ * unit that also includes TagLib's own MP4 headers, where TagLib::MP4::File
+ * would name two classes.
+ */
+namespace brenvo_taglib {
+//! TagLib::MP4::BRENVO_NS::File under a name that never clashes with TagLib's own MP4 headers.
+using MP4File = TagLib::MP4::BRENVO_NS::File;
+} // namespace brenvo_taglib
 
 #endif

@@ -21,9 +21,13 @@ public:
   //! The low 8 bits of the first four characters of \a code; 0 for a shorter text.
   Fourcc(const String &code);
 
+  //! The code as one 32-bit value, so that it compares with and switches on integer constants.
   operator unsigned int() const;
+  //! True when the code's 32-bit value is \a value.
   bool operator==(unsigned int value) const;
+  //! True when the code's 32-bit value is not \a value.
   bool operator!=(unsigned int value) const;
+  //! Takes \a value as the code's 32-bit value.
   Fourcc &operator=(unsigned int value);
   //! Takes the first four bytes at \a bytes, the first the most significant.
   Fourcc &operator=(char *bytes);
@@ -38,5 +42,10 @@ private:
 } // namespace BRENVO_NS
 } // namespace MP4
 } // namespace TagLib
+
+namespace brenvo_taglib {
+//! TagLib::MP4::BRENVO_NS::Fourcc under a name that never clashes with TagLib's own MP4 headers.
+using MP4Fourcc = TagLib::MP4::BRENVO_NS::Fourcc;
+} // namespace brenvo_taglib
 
 #endif
