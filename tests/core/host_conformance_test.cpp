@@ -99,8 +99,9 @@ TEST(HostConformance, ValidAndTruncatedSampleFiles)
       // TagLib reads some of these formats itself: the file must be ours.
       const TagLib::FileRef ref(copy.c_str());
       ASSERT_FALSE(ref.isNull()) << source << " does not open through FileRef";
-      EXPECT_NE(std::string(typeid(*ref.file()).name()).find(BRENVO_NS_TEXT), std::string::npos)
-        << source << " opened as " << typeid(*ref.file()).name();
+      const TagLib::File &file = *ref.file();
+      const std::string className = typeid(file).name();
+      EXPECT_NE(className.find(BRENVO_NS_TEXT), std::string::npos) << source << " opened as " << className;
     }
     const HostResult valid = exerciseHost(copy, true);
     EXPECT_TRUE(valid.opened) << source << " does not open through FileRef";
