@@ -10,7 +10,7 @@
 #                 reads the whole file (AAC); that run takes many minutes.
 set -eu
 cd "$(dirname "$0")/.."
-scripts/setup.sh g++ cmake pkg-config libtag1-dev libbenchmark-dev nlohmann-json3-dev strace python3-mutagen
+scripts/setup.sh g++ cmake pkg-config libtag1-dev libbenchmark-dev nlohmann-json3-dev strace python3 python3-mutagen
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBRENVO_BUILD_BENCHMARKS=ON \
   -DBRENVO_BUILD_TESTS=OFF -DBRENVO_BUILD_CLI=OFF >/dev/null
 cmake --build build-bench -j"$(nproc)" --target brenvo_bench brenvo_open_traced >/dev/null

@@ -2,16 +2,22 @@
 # Runs the fuzz target on each extension from its seeds, for a fixed number of
 # inputs with a fixed seed: the run is bounded and repeatable, so a failure in
 # CI can be reproduced exactly. (Long, time-bounded runs: fuzz_campaign.sh.)
+# The extensions are those the library lists (brenvo-tag --extensions of the build).
 # usage: scripts/fuzz.sh BUILD_DIR [RUNS_PER_EXTENSION]
 set -eu
 cd "$(dirname "$0")/.."
 build=$1 runs=${2:-15000}
 fuzzer=$build/fuzz/brenvo_fuzz
+tool=$build/src/cli/brenvo-tag
+if ! extensions=$("$tool" --extensions) || [ -z "$extensions" ]; then
+  echo "fuzz: no extension list from $tool (build brenvo-tag in $build)"; exit 1
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 total=0
 start=$(date +%s)
-for ext in m4a m4b m4p mp4 m4v mp4v wma asf ra rv rm rmj rmvb aa aac wv spx tta wav; do
+for dotted in $extensions; do
+  ext=${dotted#.}
   corpus=$work/$ext
   mkdir -p "$corpus"
   find fuzz/seeds -type f -iname "*.$ext" -exec cp {} "$corpus"/ \;

@@ -6,6 +6,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build-valgrind}
+# The test programs' oracles (ffmpeg, wavpack, speex, mutagen) too, so that no check is skipped.
+scripts/setup.sh valgrind g++ cmake pkg-config libtag1-dev nlohmann-json3-dev libgtest-dev \
+  ffmpeg wavpack speex python3-mutagen
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 build=$(cd "$build" && pwd)

@@ -1,9 +1,9 @@
 // brenvo-tag: reads and writes tags through TagLib with this library's plug-ins.
-#include <cstdlib>
 #include <cstring>
-#include <cerrno>
+#include <getopt.h>
 #include <iomanip>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -14,6 +14,7 @@
 #include <tag.h>
 
 #include "extras.h"
+#include "options.h"
 #include "report.h"
 #include "scan.h"
 #include "tplugins.h"
@@ -36,8 +37,9 @@ const char usage[] =
   "  -A ALBUM      set the album\n"
   "  -c COMMENT    set the comment\n"
   "  -g GENRE      set the genre\n"
-  "  -y YEAR       set the year (a number)\n"
-  "  -T TRACK      set the track number (a number)\n"
+  "  -y YEAR       set the year (a whole number)\n"
+  "  -T TRACK      set the track number (a whole number)\n"
+  "  --extensions  list the file name extensions this library adds, one per line\n"
   "  -h, --help    show this text\n"
   "\n"
   "scan walks DIR and prints one JSON object per line (as --json) for every file\n"
@@ -69,67 +71,50 @@ void fail(const std::string &file, const std::string &reason)
   std::cerr << "brenvo-tag: " << file << ": " << reason << std::endl;
 }
 
-std::optional<unsigned int> parseNumber(const char *text)
-{
-  char *end = nullptr;
-  errno = 0;
-  const unsigned long v = std::strtoul(text, &end, 10);
-  if(!*text || *end || errno || v > 0xFFFFFFFFul || text[0] == '-')
-    return std::nullopt;
-  return static_cast<unsigned int>(v);
-}
-
 // Parses the command line; returns an exit status when the tool should stop.
 std::optional<int> parseArguments(int argc, char *argv[], Options &options)
 {
-  bool onlyFiles = false;
-  for(int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if(onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-      options.files.push_back(arg);
-      continue;
-    }
-    if(arg == "--") {
-      onlyFiles = true;
-    }
-    else if(arg == "-h" || arg == "--help") {
-      std::cout << usage;
+  enum { JsonOption = 256, ExtensionsOption };
+  static const option longOptions[] = {{"json", no_argument, nullptr, JsonOption},
+                                       {"extensions", no_argument, nullptr, ExtensionsOption},
+                                       {"help", no_argument, nullptr, 'h'},
+                                       {nullptr, 0, nullptr, 0}};
+  // Our own messages, prefixed "brenvo-tag:" whatever path the tool was run by.
+  opterr = 0;
+  Edits &e = options.edits;
+  for(int c; (c = getopt_long(argc, argv, ":t:a:A:c:g:y:T:h", longOptions, nullptr)) != -1;) {
+    switch(c) {
+    case 'h': std::cout << usage; return 0;
+    case JsonOption: options.json = true; break;
+    case ExtensionsOption:
+      for(const TagLib::String &extension : TagLib::Plugins::fileExtensions())
+        std::cout << extension.to8Bit(true) << '\n';
       return 0;
-    }
-    else if(arg == "--json") {
-      options.json = true;
-    }
-    else if(arg.size() == 2 && std::strchr("taAcgyT", arg[1])) {
-      if(i + 1 >= argc) {
-        std::cerr << "brenvo-tag: option " << arg << " needs a value\n" << usage;
+    case 't': e.title = optarg; break;
+    case 'a': e.artist = optarg; break;
+    case 'A': e.album = optarg; break;
+    case 'c': e.comment = optarg; break;
+    case 'g': e.genre = optarg; break;
+    case 'y':
+    case 'T': {
+      const auto number = brenvo_cli::parseWhole(optarg, 0, std::numeric_limits<unsigned int>::max());
+      if(!number) {
+        std::cerr << "brenvo-tag: -" << static_cast<char>(c) << " needs a number, not '" << optarg << "'\n";
         return 2;
       }
-      const char *value = argv[++i];
-      Edits &e = options.edits;
-      switch(arg[1]) {
-      case 't': e.title = value; break;
-      case 'a': e.artist = value; break;
-      case 'A': e.album = value; break;
-      case 'c': e.comment = value; break;
-      case 'g': e.genre = value; break;
-      case 'y':
-      case 'T': {
-        const auto number = parseNumber(value);
-        if(!number) {
-          std::cerr << "brenvo-tag: " << arg << " needs a number, not '" << value << "'\n";
-          return 2;
-        }
-        (arg[1] == 'y' ? e.year : e.track) = number;
-        break;
-      }
-      default: break;
-      }
+      (c == 'y' ? e.year : e.track) = static_cast<unsigned int>(*number);
+      break;
     }
-    else {
-      std::cerr << "brenvo-tag: unknown option " << arg << "\n" << usage;
+    case ':':
+      std::cerr << "brenvo-tag: option " << brenvo_cli::optionName(argv, optind) << " needs a value\n" << usage;
+      return 2;
+    default:
+      std::cerr << "brenvo-tag: unknown option " << brenvo_cli::optionName(argv, optind) << "\n" << usage;
       return 2;
     }
   }
+  for(int i = optind; i < argc; ++i)
+    options.files.emplace_back(argv[i]);
   if(options.files.empty()) {
     std::cerr << usage;
     return 2;
@@ -160,7 +145,7 @@ void printText(const std::string &path, const TagLib::FileRef &ref)
     if(!extras.empty()) {
       std::cout << "-- TAG (format) --\n";
       for(const auto &field : extras)
-        std::cout << std::left << std::setw(9) << field.first << "- \"" << field.second << "\"\n";
+        std::cout << std::left << std::setw(9) << field.first << "- \"" << brenvo_cli::fieldText(field.second) << "\"\n";
     }
   }
   if(const TagLib::AudioProperties *props = ref.audioProperties()) {

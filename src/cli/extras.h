@@ -5,17 +5,22 @@
 #include <utility>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 namespace TagLib {
 class File;
 }
 
 namespace brenvo_cli {
 
-//! A named field beyond TagLib's seven common ones, as text.
-using Field = std::pair<std::string, std::string>;
+//! A named field beyond TagLib's seven common ones, with its JSON value.
+using Field = std::pair<std::string, nlohmann::ordered_json>;
 
 //! The format-specific fields the tool shows for \a file (none for most formats).
 std::vector<Field> extraFields(TagLib::File *file);
+
+//! A field's value as the text output shows it.
+std::string fieldText(const nlohmann::ordered_json &value);
 
 } // namespace brenvo_cli
 

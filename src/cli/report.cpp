@@ -11,8 +11,8 @@
 #include <fileref.h>
 #include <tag.h>
 
-#include "brenvo_export.h"
 #include "extras.h"
+#include "tplugins.h"
 
 namespace brenvo_cli {
 
@@ -20,14 +20,20 @@ std::string formatName(const TagLib::File *file)
 {
   if(!file)
     return "none";
+  const TagLib::String ours = TagLib::Plugins::formatName(file);
+  if(!ours.isEmpty())
+    return ours.to8Bit(true);
+  // TagLib's own classes: the namespace of the class names the format
+  // ("TagLib::FLAC::File" is "FLAC", "TagLib::Ogg::Vorbis::File" is "Ogg::Vorbis").
   int status = 0;
   std::unique_ptr<char, void (*)(void *)> demangled(
     abi::__cxa_demangle(typeid(*file).name(), nullptr, nullptr, &status), std::free);
   std::string name = status == 0 && demangled ? demangled.get() : typeid(*file).name();
-  const std::string inlineNs = std::string(BRENVO_NS_TEXT) + "::";
-  for(std::size_t pos; (pos = name.find(inlineNs)) != std::string::npos;)
-    name.erase(pos, inlineNs.size());
-  return name;
+  const std::string prefix = "TagLib::";
+  if(name.compare(0, prefix.size(), prefix) == 0)
+    name.erase(0, prefix.size());
+  const std::size_t last = name.rfind("::");
+  return last == std::string::npos ? name : name.substr(0, last);
 }
 
 std::string jsonLine(const std::string &path, const TagLib::FileRef &ref)

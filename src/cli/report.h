@@ -10,7 +10,7 @@ class FileRef;
 
 namespace brenvo_cli {
 
-//! The file's class as a reader knows it ("TagLib::MP4::File"), without the library's inline namespace.
+//! The short name of the file's format: the library's ("MP4", "WAVE"), else from TagLib's class ("FLAC").
 std::string formatName(const TagLib::File *file);
 
 //! One JSON object for \a ref: file, format, tag, properties (null where absent).

@@ -12,8 +12,8 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <getopt.h>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -26,6 +26,7 @@
 #include <fileref.h>
 #include <tstringlist.h>
 
+#include "options.h"
 #include "report.h"
 #include "tplugins.h"
 
@@ -41,13 +42,18 @@ std::string lower(std::string s)
   return s;
 }
 
-// Extensions without the dot, lower case: TagLib's own and this library's.
+// Extensions without the dot, lower case: this library's and TagLib's own.
 std::set<std::string> scannedExtensions()
 {
-  std::set<std::string> extensions = {"m4a", "m4b", "m4p", "mp4", "m4v", "mp4v", "wma", "asf", "ra", "rv",
-                                      "rm", "rmj", "rmvb", "aa", "aac", "wv", "spx", "tta", "wav"};
-  for(const TagLib::String &ext : TagLib::FileRef::defaultFileExtensions())
-    extensions.insert(lower(ext.to8Bit(true)));
+  std::set<std::string> extensions;
+  const auto add = [&extensions](const TagLib::StringList &list) {
+    for(const TagLib::String &ext : list) {
+      const std::string text = lower(ext.to8Bit(true));
+      extensions.insert(text.compare(0, 1, ".") == 0 ? text.substr(1) : text);
+    }
+  };
+  add(TagLib::Plugins::fileExtensions());
+  add(TagLib::FileRef::defaultFileExtensions());
   return extensions;
 }
 
@@ -161,30 +167,29 @@ private:
 
 int scanMain(int argc, char *argv[])
 {
+  const char scanUsage[] = "usage: brenvo-tag scan [-j N] DIR\n";
   unsigned threads = 1;
-  std::string dir;
-  for(int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if(arg == "-j" && i + 1 < argc) {
-      const long n = std::strtol(argv[++i], nullptr, 10);
-      if(n < 1 || n > 256) {
-        std::cerr << "brenvo-tag: scan: -j needs a number from 1 to 256\n";
+  opterr = 0;
+  for(int c; (c = getopt_long(argc, argv, ":j:", nullptr, nullptr)) != -1;) {
+    if(c == 'j') {
+      const auto n = parseWhole(optarg, 1, 256);
+      if(!n) {
+        std::cerr << "brenvo-tag: scan: -j needs a number from 1 to 256, not '" << optarg << "'\n";
         return 2;
       }
-      threads = static_cast<unsigned>(n);
-    }
-    else if(dir.empty() && (arg.empty() || arg[0] != '-')) {
-      dir = arg;
+      threads = static_cast<unsigned>(*n);
     }
     else {
-      std::cerr << "usage: brenvo-tag scan [-j N] DIR\n";
+      std::cerr << "brenvo-tag: scan: " << (c == ':' ? "option needs a value: " : "unknown option ")
+                << optionName(argv, optind) << "\n" << scanUsage;
       return 2;
     }
   }
-  if(dir.empty()) {
-    std::cerr << "usage: brenvo-tag scan [-j N] DIR\n";
+  if(argc - optind != 1 || !*argv[optind]) {
+    std::cerr << scanUsage;
     return 2;
   }
+  const std::string dir = argv[optind];
 
   const std::set<std::string> extensions = scannedExtensions();
   std::vector<std::string> files;
