@@ -26,12 +26,9 @@ namespace RM = TagLib::RealMedia;
 
 namespace {
 
-
 ByteBuilder withId3v1(const ByteBuilder &file)
 {
-  ByteBuilder b;
-  b.append(file).append(id3v1("V1 Title", "V1 Artist", "V1 Album", "2001", "V1 Comment", 9, 8));
-  return b;
+  return cat({file, id3v1("V1 Title", "V1 Artist", "V1 Album", "2001", "V1 Comment", 9, 8)});
 }
 
 void expectId3v1Fields(const TagLib::Tag &tag)
@@ -47,13 +44,8 @@ void expectId3v1Fields(const TagLib::Tag &tag)
 
 void expectEmpty(const TagLib::Tag &tag)
 {
-  EXPECT_EQ(tag.title(), String());
-  EXPECT_EQ(tag.artist(), String());
-  EXPECT_EQ(tag.album(), String());
-  EXPECT_EQ(tag.comment(), String());
-  EXPECT_EQ(tag.genre(), String());
-  EXPECT_EQ(tag.year(), 0u);
-  EXPECT_EQ(tag.track(), 0u);
+  EXPECT_EQ(tag.title() + tag.artist() + tag.album() + tag.comment() + tag.genre(), String());
+  EXPECT_EQ(tag.year() + tag.track(), 0u);
   EXPECT_TRUE(tag.isEmpty());
 }
 
@@ -81,28 +73,22 @@ TEST_F(RmffFile, ResolverTakesItsExtensionsOnly)
   TagLib::RealMediaFileTypeResolver resolver;
   const std::string bytes = plainFile().str();
   for(const char *name : {"a.ra", "a.rv", "a.rm", "a.rmj", "a.rmvb", "A.RMVB", "b.Rm"}) {
-    const std::string path = dir.write(name, bytes);
-    std::unique_ptr<TagLib::File> file(resolver.createFile(path.c_str(), true, TagLib::AudioProperties::Average));
+    std::unique_ptr<TagLib::File> file(resolver.createFile(dir.write(name, bytes).c_str(), true, TagLib::AudioProperties::Average));
     EXPECT_NE(dynamic_cast<RM::File *>(file.get()), nullptr) << name;
   }
-  for(const char *name : {"a.rmvbx", "a.rm.part", "a.mp3", "rm"}) {
-    const std::string path = dir.write(name, bytes);
-    EXPECT_EQ(resolver.createFile(path.c_str(), true, TagLib::AudioProperties::Average), nullptr) << name;
-  }
-  // A file TagLib cannot open is not returned.
+  // Nor a file TagLib cannot open.
+  for(const char *name : {"a.rmvbx", "a.rm.part", "a.mp3", "rm"})
+    EXPECT_EQ(resolver.createFile(dir.write(name, bytes).c_str(), true, TagLib::AudioProperties::Average), nullptr) << name;
   EXPECT_EQ(resolver.createFile((dir.path() + "/missing.rm").c_str(), true, TagLib::AudioProperties::Average), nullptr);
 }
 
 TEST_F(RmffFile, FileRefOpensThroughTheRegisteredResolver)
 {
   ensurePluginsRegistered();
-  const std::string path = dir.write("song.rmvb", withId3v1(plainFile()).str());
-  TagLib::FileRef ref(path.c_str());
+  TagLib::FileRef ref(dir.write("song.rmvb", withId3v1(plainFile()).str()).c_str());
   ASSERT_FALSE(ref.isNull());
   EXPECT_NE(dynamic_cast<RM::File *>(ref.file()), nullptr);
-  ASSERT_NE(ref.tag(), nullptr);
   expectId3v1Fields(*ref.tag());
-  ASSERT_NE(ref.audioProperties(), nullptr);
   EXPECT_EQ(ref.audioProperties()->length(), 2);
   EXPECT_EQ(ref.audioProperties()->bitrate(), 64);
   EXPECT_EQ(ref.file()->properties()["TITLE"].toString(), "V1 Title");
@@ -113,112 +99,64 @@ TEST_F(RmffFile, Id3v1WithoutReadingProperties)
   auto file = open(withId3v1(plainFile()), false);
   EXPECT_EQ(stderrText, "");
   expectId3v1Fields(*file->tag());
-  EXPECT_FALSE(file->tag()->isEmpty());
   EXPECT_EQ(file->audioProperties()->length(), 0);
   EXPECT_EQ(file->audioProperties()->bitrate(), 0);
-  EXPECT_EQ(file->audioProperties()->sampleRate(), 0);
-  EXPECT_EQ(file->audioProperties()->channels(), 0);
-  EXPECT_EQ(file->RealMediaTag(), file->tag());
 }
 
 TEST_F(RmffFile, LengthAndBitrateTruncateToSecondsAndKilobits)
 {
-  MdProp root;
-  root.name = "root";
-  ByteBuilder b;
-  b.append(rmf()).append(prop(125999, 64999)).append(mdpr()).append(cont()).append(data()).append(rmmd(root.bytes()))
-      .append(id3v1("V1 Title", "V1 Artist", "V1 Album", "2001", "V1 Comment", 9, 8));
-  auto file = open(b);
-  EXPECT_EQ(stderrText, "");
-  EXPECT_EQ(file->audioProperties()->length(), 125);
-  EXPECT_EQ(file->audioProperties()->bitrate(), 64);
-  expectId3v1Fields(*file->tag());
-}
-
-TEST_F(RmffFile, LengthBeyondTwoToTheThirtyFirstMillisecondsStaysPositive)
-{
-  auto file = open(ByteBuilder().append(rmf()).append(prop(3000000000u, 3000000000u)).append(data()));
-  EXPECT_EQ(file->audioProperties()->length(), 3000000);
-  EXPECT_EQ(file->audioProperties()->bitrate(), 3000000);
+  const struct
+  {
+    std::uint32_t duration, bitrate;
+    int seconds, kilobits;
+  } cases[] = {{125999, 64999, 125, 64}, {3000000000u, 3000000000u, 3000000, 3000000}};  // past 2^31: still positive
+  for(const auto &c : cases) {
+    auto file = open(cat({rmf(), prop(c.duration, c.bitrate), data()}));
+    EXPECT_EQ(file->audioProperties()->length(), c.seconds);
+    EXPECT_EQ(file->audioProperties()->bitrate(), c.kilobits);
+  }
 }
 
 TEST_F(RmffFile, TagFallsBackToTheContentDescriptionFieldByField)
 {
+  const struct
   {
-    SCOPED_TRACE("no ID3v1 tag: title, artist and comment from the content description");
-    auto file = open(plainFile());
+    const char *what;
+    ByteBuilder bytes;
+    bool readProperties;
+    const wchar_t *title, *artist, *album, *comment;
+  } cases[] = {
+      {"no ID3v1 tag", plainFile(), true, L"Cont Title", L"Cont Author", L"", L"Cont Comment"},
+      {"ID3v1 with title and album only", cat({plainFile(), id3v1("V1 Title", "", "V1 Album")}), true, L"V1 Title",
+       L"Cont Author", L"V1 Album", L"Cont Comment"},
+      {"Latin-1 texts", cat({rmf(), prop(), cont("Caf\xe9", "\xc5sa", "", "na\xefve"), data()}), true, L"Caf\u00e9",
+       L"\u00c5sa", L"", L"na\u00efve"},
+      {"empty texts", cat({rmf(), prop(), cont("", "", "", ""), data()}), true, L"", L"", L"", L""},
+      {"shorter than an ID3v1 tag", ByteBuilder().text("TAG").fill(40, 'x'), false, L"", L"", L"", L""},
+      {"media data at the end", ByteBuilder().fill(400, 'A'), false, L"", L"", L"", L""},
+      {"only an ID3v1 tag", id3v1("Only"), false, L"Only", L"", L"", L""},
+  };
+  for(const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    auto file = open(c.bytes, c.readProperties);
     const TagLib::Tag &tag = *file->tag();
-    EXPECT_EQ(tag.title(), "Cont Title");
-    EXPECT_EQ(tag.artist(), "Cont Author");
-    EXPECT_EQ(tag.comment(), "Cont Comment");
-    EXPECT_EQ(tag.album(), String());
+    EXPECT_EQ(tag.title(), String(c.title));
+    EXPECT_EQ(tag.artist(), String(c.artist));
+    EXPECT_EQ(tag.album(), String(c.album));
+    EXPECT_EQ(tag.comment(), String(c.comment));
     EXPECT_EQ(tag.genre(), String());
-    EXPECT_EQ(tag.year(), 0u);
-    EXPECT_FALSE(tag.isEmpty());
-    EXPECT_EQ(file->audioProperties()->length(), 2);
-  }
-  {
-    SCOPED_TRACE("ID3v1 with title and album only");
-    ByteBuilder b;
-    b.append(plainFile()).append(id3v1("V1 Title", "", "V1 Album", "", "", 0, 255));
-    auto file = open(b);
-    const TagLib::Tag &tag = *file->tag();
-    EXPECT_EQ(tag.title(), "V1 Title");
-    EXPECT_EQ(tag.artist(), "Cont Author");
-    EXPECT_EQ(tag.album(), "V1 Album");
-    EXPECT_EQ(tag.comment(), "Cont Comment");
-    EXPECT_EQ(tag.genre(), String());
-  }
-  {
-    SCOPED_TRACE("content description texts are Latin-1");
-    ByteBuilder b;
-    b.append(rmf()).append(prop()).append(cont("Caf\xe9", "\xc5sa", "", "na\xefve")).append(data());
-    auto file = open(b);
-    EXPECT_EQ(file->tag()->title(), String(L"Caf\u00e9"));
-    EXPECT_EQ(file->tag()->artist(), String(L"\u00c5sa"));
-    EXPECT_EQ(file->tag()->comment(), String(L"na\u00efve"));
-  }
-  {
-    SCOPED_TRACE("empty content description texts and no ID3v1: an empty tag");
-    ByteBuilder b;
-    b.append(rmf()).append(prop()).append(cont("", "", "", "")).append(data());
-    auto file = open(b);
-    expectEmpty(*file->tag());
+    EXPECT_EQ(tag.isEmpty(), (tag.title() + tag.artist() + tag.album() + tag.comment()).isEmpty());
   }
 }
 
 TEST_F(RmffFile, AFailedReadShowsAnEmptyTagAndZeroProperties)
 {
-  ByteBuilder b;
-  b.append(rmf()).append(prop()).append(cont("t", "a", "c", "m", 1)).append(data());
-  auto file = open(withId3v1(b));
+  auto file = open(withId3v1(cat({rmf(), prop(), cont("t", "a", "c", "m", 1), data()})));
   EXPECT_NE(stderrText, "");
   EXPECT_EQ(file->reader()->err(), -1);
-  // isEmpty() agrees with the getters, ID3v1 tag or not.
-  expectEmpty(*file->tag());
+  expectEmpty(*file->tag());  // isEmpty() agrees with the getters, ID3v1 tag or not
   EXPECT_EQ(file->audioProperties()->length(), 0);
   EXPECT_EQ(file->audioProperties()->bitrate(), 0);
-}
-
-TEST_F(RmffFile, FilesWithoutAnId3v1Tag)
-{
-  {
-    SCOPED_TRACE("shorter than 128 bytes");
-    auto file = open(ByteBuilder().text("TAG").fill(40, 'x'), false);
-    ASSERT_NE(file->reader()->id3v1Holder(), nullptr);
-    ASSERT_NE(file->reader()->id3v1Holder()->tag(), nullptr);
-    expectEmpty(*file->tag());
-  }
-  {
-    SCOPED_TRACE("last 128 bytes are media data");
-    auto file = open(ByteBuilder().fill(400, 'A'), false);
-    expectEmpty(*file->tag());
-  }
-  {
-    SCOPED_TRACE("exactly 128 bytes of ID3v1");
-    auto file = open(id3v1("Only", "", "", "", "", 0, 255), false);
-    EXPECT_EQ(file->tag()->title(), "Only");
-  }
 }
 
 TEST_F(RmffFile, NothingIsWritten)
@@ -227,16 +165,11 @@ TEST_F(RmffFile, NothingIsWritten)
   auto file = open(bytes);
   TagLib::Tag *tag = file->tag();
   tag->setTitle("New");
-  tag->setArtist("New");
-  tag->setAlbum("New");
-  tag->setComment("New");
   tag->setGenre("Rock");
   tag->setYear(1990);
-  tag->setTrack(3);
   expectId3v1Fields(*tag);
   EXPECT_FALSE(file->save());
   EXPECT_FALSE(file->reader()->id3v1Holder()->save());
-  EXPECT_EQ(file->reader()->id3v1Holder()->audioProperties(), nullptr);
   file.reset();
   EXPECT_EQ(readFile(dir.path() + "/file.rm"), bytes.str());
 }
@@ -246,20 +179,15 @@ TEST_F(RmffFile, TagCopiesAndDuplicate)
   auto a = open(withId3v1(plainFile()), true, "a.rm");
   auto b = open(plainFile(), true, "b.rm");
   RM::Tag *source = a->RealMediaTag();
-  EXPECT_FALSE(source->ownsReader());
-  EXPECT_EQ(source->reader(), a->reader());
-
   {
     SCOPED_TRACE("a tag made with the copy flag reads the file again through its own reader");
     RM::Tag copy(a->reader(), true);
-    EXPECT_TRUE(copy.ownsReader());
     EXPECT_NE(copy.reader(), a->reader());
     expectId3v1Fields(copy);
   }
   {
     SCOPED_TRACE("duplicate onto a target that borrows its reader: both share the source's");
     RM::Tag target(b->reader(), false);
-    EXPECT_EQ(target.title(), "Cont Title");
     RM::Tag::duplicate(source, &target, true);
     EXPECT_EQ(target.reader(), source->reader());
     expectId3v1Fields(target);
@@ -270,17 +198,14 @@ TEST_F(RmffFile, TagCopiesAndDuplicate)
     RM::Tag::duplicate(source, &target, true);
     EXPECT_TRUE(target.ownsReader());
     EXPECT_NE(target.reader(), source->reader());
-    EXPECT_NE(target.reader(), nullptr);
     expectId3v1Fields(target);
-    // Onto itself: the reader is copied before the old one goes.
-    RM::Tag::duplicate(&target, &target, true);
+    RM::Tag::duplicate(&target, &target, true);  // the reader is copied before the old one goes
     expectId3v1Fields(target);
   }
   {
     SCOPED_TRACE("no overwrite onto a target with fields: nothing changes");
     RM::Tag target(b->reader(), false);
     RM::Tag::duplicate(source, &target, false);
-    EXPECT_EQ(target.reader(), b->reader());
     EXPECT_EQ(target.title(), "Cont Title");
   }
 }
@@ -379,13 +304,8 @@ TEST(RmffStreams, ABorrowedStreamReadsTheSameAsThePath)
     paths.push_back(dataPath(e.file));
   MdProp root;
   root.name = "root";
-  ByteBuilder late;
-  late.append(rmf()).append(prop()).append(mdpr()).append(cont()).append(data(200000)).append(rmmd(root.bytes()))
-      .append(id3v1("V1 Title", "", "", "", "", 0, 255));
-  paths.push_back(dir.write("late.rm", late.str()));
-  ByteBuilder failing;
-  failing.append(rmf()).append(prop()).append(cont("t", "a", "c", "m", 1)).append(data());
-  paths.push_back(dir.write("failing.rm", withId3v1(failing).str()));
+  paths.push_back(dir.write("late.rm", cat({rmf(), prop(), mdpr(), cont(), data(200000), rmmd(root.bytes()), id3v1("V1 Title")}).str()));
+  paths.push_back(dir.write("failing.rm", withId3v1(cat({rmf(), prop(), cont("t", "a", "c", "m", 1), data()})).str()));
 
   for(const std::string &path : paths) {
     for(bool readProperties : {true, false}) {
