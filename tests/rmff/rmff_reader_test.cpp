@@ -1,7 +1,10 @@
-// The chunk reader: the header walk, the chunk search and the failures that
-// set the error flag.
+// The chunk reader: the header walk, the chunk search, the metadata section
+// with its property tree, the logical stream of a "logical-fileinfo" media
+// properties chunk, and the failures that set the error flag.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -13,51 +16,77 @@
 
 using namespace brenvo_test;
 using namespace rmtest;
+using TagLib::RealMedia::MDProperties;
 using TagLib::RealMedia::RealMediaFF;
 using TagLib::RealMedia::chunkId;
 
 namespace {
 
-struct Opened
-{
-  std::unique_ptr<RealMediaFF> reader;
-  std::string stderrText;
-};
-
 class RmffReader : public ::testing::Test
 {
 protected:
-  Opened open(const ByteBuilder &bytes, bool readProperties = true)
+  std::unique_ptr<RealMediaFF> open(const ByteBuilder &bytes, bool readProperties = true)
   {
     const std::string path = dir.write("file.rm", bytes.str());
-    Opened o;
     StderrCapture capture;
-    o.reader = std::make_unique<RealMediaFF>(path.c_str(), readProperties);
-    o.stderrText = capture.text();
-    return o;
+    auto reader = std::make_unique<RealMediaFF>(path.c_str(), readProperties);
+    stderrText = capture.text();
+    return reader;
   }
 
+  //! A plain file with \a section after its data chunk.
+  std::unique_ptr<RealMediaFF> openWithSection(const ByteBuilder &section) { return open(cat({plainFile(), section})); }
+
   TempDir dir;
+  std::string stderrText;
 };
+
+//! The tree as "name=value:type{children}".
+std::string dump(const MDProperties &p)
+{
+  std::string s = std::string(p.name.get()) + "=" + std::string(reinterpret_cast<const char *>(p.value.get()), p.value_length) +
+                  ":" + std::to_string(p.type);
+  if(p.subproperties) {
+    s += "{";
+    for(std::uint32_t i = 0; i < p.num_subproperties; ++i)
+      s += dump(p.subproperties[i]) + (i + 1 < p.num_subproperties ? "," : "");
+    s += "}";
+  }
+  return s;
+}
+
+//! A chain of \a levels properties, each the only sub-property of the one above.
+MdProp chain(int levels)
+{
+  MdProp p;
+  p.name = "level" + std::to_string(levels);
+  if(levels > 1)
+    p.subs.push_back(chain(levels - 1));
+  return p;
+}
+
+ByteBuilder logicalFile(const ByteBuilder &typeSpecific, const std::string &mime = "logical-fileinfo")
+{
+  return cat({rmf(), prop(), mdpr("", mime, typeSpecific), cont(), data()});
+}
 
 } // namespace
 
 TEST_F(RmffReader, PlainFileReadsEveryHeaderChunk)
 {
-  const Opened o = open(cat({rmf(), prop(), mdpr(), cont("T", "Au", "C", "Co"), data()}));
-  const RealMediaFF &r = *o.reader;
-  EXPECT_EQ(r.err(), 0);
-  EXPECT_EQ(o.stderrText, "");  // no metadata section is no failure
-  ASSERT_EQ(r.records().size(), 4u);
-  ASSERT_NE(r.fileHeader(), nullptr);
-  ASSERT_NE(r.mediaProperties(), nullptr);
-  ASSERT_NE(r.contentDescription(), nullptr);
-  EXPECT_STREQ(r.mediaProperties()->mime_type, "audio/x-pn-realaudio");
-  EXPECT_STREQ(r.contentDescription()->comment.get(), "Co");
-  EXPECT_EQ(r.metadataSection(), nullptr);
-  EXPECT_EQ(r.length(), 2020u);
-  EXPECT_EQ(r.bitrate(), 64000u);
-  EXPECT_EQ(r.title(), TagLib::String("T"));
+  const auto r = open(cat({rmf(), prop(), mdpr(), cont("T", "Au", "C", "Co"), data()}));
+  EXPECT_EQ(r->err(), 0);
+  EXPECT_EQ(stderrText, "");  // no metadata section is no failure
+  ASSERT_EQ(r->records().size(), 4u);
+  ASSERT_NE(r->fileHeader(), nullptr);
+  ASSERT_NE(r->mediaProperties(), nullptr);
+  ASSERT_NE(r->contentDescription(), nullptr);
+  EXPECT_STREQ(r->mediaProperties()->mime_type, "audio/x-pn-realaudio");
+  EXPECT_STREQ(r->contentDescription()->comment.get(), "Co");
+  EXPECT_EQ(r->metadataSection(), nullptr);
+  EXPECT_EQ(r->length(), 2020u);
+  EXPECT_EQ(r->bitrate(), 64000u);
+  EXPECT_EQ(r->title(), TagLib::String("T"));
 }
 
 TEST_F(RmffReader, FilesThatReadWithoutError)
@@ -87,12 +116,12 @@ TEST_F(RmffReader, FilesThatReadWithoutError)
   };
   for(const auto &c : cases) {
     SCOPED_TRACE(c.what);
-    const Opened o = open(c.bytes);
-    EXPECT_EQ(o.reader->err(), 0);
-    EXPECT_EQ(o.stderrText, "");
-    EXPECT_EQ(o.reader->records().size(), c.records);
-    EXPECT_EQ(o.reader->length(), c.length);
-    EXPECT_EQ(o.reader->metadataSection(), nullptr);
+    const auto r = open(c.bytes);
+    EXPECT_EQ(r->err(), 0);
+    EXPECT_EQ(stderrText, "");
+    EXPECT_EQ(r->records().size(), c.records);
+    EXPECT_EQ(r->length(), c.length);
+    EXPECT_EQ(r->metadataSection(), nullptr);
   }
 }
 
@@ -131,26 +160,26 @@ TEST_F(RmffReader, HeaderWalkFailuresSetTheFlagAndWriteTheMessage)
   };
   for(const auto &c : cases) {
     SCOPED_TRACE(c.what);
-    const Opened o = open(c.bytes);
-    EXPECT_EQ(o.reader->err(), -1);
-    EXPECT_NE(o.stderrText, "");
-    EXPECT_EQ(o.reader->records().size(), c.records);
-    EXPECT_NE(o.reader->fileHeader(), nullptr);  // created even when its chunk failed
-    EXPECT_EQ(o.reader->metadataSection(), nullptr);
-    EXPECT_EQ(o.reader->length(), 0u);
-    EXPECT_EQ(o.reader->bitrate(), 0u);
-    EXPECT_EQ(o.reader->title(), TagLib::String());
+    const auto r = open(c.bytes);
+    EXPECT_EQ(r->err(), -1);
+    EXPECT_NE(stderrText, "");
+    EXPECT_EQ(r->records().size(), c.records);
+    EXPECT_NE(r->fileHeader(), nullptr);  // created even when its chunk failed
+    EXPECT_EQ(r->metadataSection(), nullptr);
+    EXPECT_EQ(r->length(), 0u);
+    EXPECT_EQ(r->bitrate(), 0u);
+    EXPECT_EQ(r->title(), TagLib::String());
   }
 }
 
 TEST_F(RmffReader, WithoutReadingPropertiesNoChunkIsRead)
 {
-  const Opened o = open(cat({prop(), ByteBuilder().text("not a RealMedia file at all")}), false);
-  EXPECT_EQ(o.reader->err(), 0);
-  EXPECT_EQ(o.stderrText, "");
-  EXPECT_EQ(o.reader->fileHeader(), nullptr);
-  EXPECT_TRUE(o.reader->records().empty());
-  EXPECT_NE(o.reader->id3v1Holder(), nullptr);
+  const auto r = open(cat({prop(), ByteBuilder().text("not a RealMedia file at all")}), false);
+  EXPECT_EQ(r->err(), 0);
+  EXPECT_EQ(stderrText, "");
+  EXPECT_EQ(r->fileHeader(), nullptr);
+  EXPECT_TRUE(r->records().empty());
+  EXPECT_NE(r->id3v1Holder(), nullptr);
 }
 
 TEST_F(RmffReader, AFileThatCannotBeOpened)
@@ -165,27 +194,26 @@ TEST_F(RmffReader, AFileThatCannotBeOpened)
 
 TEST_F(RmffReader, CopyingConstructorReadsTheFileAgain)
 {
-  const Opened o = open(plainFile());
-  RealMediaFF copy(*o.reader);
-  EXPECT_EQ(copy.records().size(), o.reader->records().size());
-  EXPECT_NE(copy.fileProperties(), o.reader->fileProperties());
-  EXPECT_EQ(copy.title(), o.reader->title());
+  const auto r = open(plainFile());
+  RealMediaFF copy(*r);
+  EXPECT_EQ(copy.records().size(), r->records().size());
+  EXPECT_NE(copy.fileProperties(), r->fileProperties());
+  EXPECT_EQ(copy.title(), r->title());
 }
 
 TEST_F(RmffReader, SearchFindsChunksAnywhereAndNeverSetsTheFlag)
 {
   const ByteBuilder head = cat({rmf(), prop(), data(40)});
-  const Opened o = open(cat({head, chunk("ZZZZ", ByteBuilder().fill(4))}));
-  RealMediaFF &r = *o.reader;
-  EXPECT_EQ(r.seekChunk(chunkId("PROP")), 18);
-  EXPECT_EQ(r.seekChunk(chunkId("ZZZZ")), static_cast<int>(head.size()));
+  const auto r = open(cat({head, chunk("ZZZZ", ByteBuilder().fill(4))}));
+  EXPECT_EQ(r->seekChunk(chunkId("PROP")), 18);
+  EXPECT_EQ(r->seekChunk(chunkId("ZZZZ")), static_cast<int>(head.size()));
   std::uint32_t id = 0;
   std::uint32_t size = 0;
-  EXPECT_TRUE(r.readChunkHeader(id, size));  // the stream stands at the chunk's header
+  EXPECT_TRUE(r->readChunkHeader(id, size));  // the stream stands at the chunk's header
   EXPECT_EQ(id, chunkId("ZZZZ"));
   EXPECT_EQ(size, 12u);
-  EXPECT_EQ(r.seekChunk(chunkId("RMMD")), -1);
-  EXPECT_EQ(r.err(), 0);
+  EXPECT_EQ(r->seekChunk(chunkId("RMMD")), -1);
+  EXPECT_EQ(r->err(), 0);
 }
 
 TEST_F(RmffReader, LargeDataChunkIsWalkedOverNotRead)
@@ -220,5 +248,160 @@ TEST_F(RmffReader, LargeDataChunkIsWalkedOverNotRead)
     }
     // The start of the file and its end, one read-ahead window each.
     EXPECT_LT(rchar() - before, static_cast<long>(3 * TagLib::DescriptorStream::windowSize));
+  }
+}
+
+TEST_F(RmffReader, SectionAfterTheDataChunkIsFoundThroughTheOffsets)
+{
+  // An unnamed root whose children and grandchildren are laid out backwards:
+  // only the offsets from each parent find them.
+  MdProp root;
+  root.reversed = true;
+  for(int i = 0; i < 2; ++i) {
+    MdProp child;
+    child.name = "child" + std::to_string(i);
+    child.value = "v" + std::to_string(i);
+    child.reversed = true;
+    for(int j = 0; j < 2; ++j) {
+      MdProp leaf;
+      leaf.name = "leaf" + std::to_string(j);
+      leaf.value = std::string(static_cast<std::size_t>(j + 1), static_cast<char>('a' + i));
+      leaf.type = static_cast<std::uint32_t>(10 * i + j);
+      child.subs.push_back(leaf);
+    }
+    root.subs.push_back(child);
+  }
+  auto r = openWithSection(rmmd(root.bytes()));
+  EXPECT_EQ(r->err(), 0);
+  EXPECT_EQ(stderrText, "");
+  ASSERT_NE(r->metadataSection(), nullptr);
+  EXPECT_EQ(r->records().back().get(), r->metadataSection());  // listed after the header chunks
+  EXPECT_EQ(dump(r->metadataSection()->properties),
+            "=:2{child0=v0:2{leaf0=a:0,leaf1=aa:1},child1=v1:2{leaf0=b:10,leaf1=bb:11}}");
+}
+
+TEST_F(RmffReader, NestingIsBoundedAtSixteenLevels)
+{
+  auto deep = openWithSection(rmmd(chain(16).bytes()));
+  EXPECT_EQ(deep->err(), 0);
+  const std::string tree = dump(deep->metadataSection()->properties);
+  EXPECT_EQ(std::count(tree.begin(), tree.end(), '{'), 15);
+
+  auto tooDeep = openWithSection(rmmd(chain(17).bytes()));
+  EXPECT_EQ(tooDeep->err(), -1);
+  EXPECT_EQ(stderrText, "ERROR reading Metadata\n");
+  // The section was found, so it exists, but it is not on the list.
+  EXPECT_NE(tooDeep->metadataSection(), nullptr);
+  EXPECT_EQ(tooDeep->records().size(), 4u);
+  EXPECT_EQ(tooDeep->length(), 0u);
+}
+
+TEST_F(RmffReader, UnreadableSectionsFailWithTheMessage)
+{
+  //! The root record (with one sub-property when \a withSub), one word at \a pos set to \a v.
+  const auto patched = [](bool withSub, std::size_t pos, std::uint32_t v) {
+    MdProp root;
+    root.value = "abcd";
+    if(withSub)
+      root.subs.emplace_back();
+    return rmmd(root.bytes().patch(pos, v, 4, true));
+  };
+  const ByteBuilder words = ByteBuilder().be32(1).be32(2);
+  const struct
+  {
+    const char *what;
+    ByteBuilder section;
+  } cases[] = {
+      {"sub-property offset leading back into its parent", patched(true, 28 + 4 + 4, 0)},
+      {"sub-property offset outside", patched(true, 28 + 4 + 4, 0x7FFFFFFF)},
+      {"name past the chunk", patched(false, 24, 1000)},
+      {"value past the chunk", patched(false, 28, 5000)},
+      {"value offset outside", patched(false, 12, 0xFFFFFFF0u)},
+      {"sub-property count too large", patched(false, 20, 0x10000000u)},
+      {"section longer than 65536 bytes", chunk("RMMD", cat({words, MdProp().bytes(), ByteBuilder().fill(65536)}))},
+      {"section shorter than its words", chunk("RMMD", ByteBuilder().be32(1))},
+      {"section without a root property", chunk("RMMD", cat({words, ByteBuilder().fill(20)}))},
+      {"section cut short by the end of the file", chunkDeclaring("RMMD", 500, cat({words, MdProp().bytes()}))},
+  };
+  for(const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    auto r = openWithSection(c.section);
+    EXPECT_EQ(r->err(), -1);
+    EXPECT_NE(stderrText, "");
+    EXPECT_EQ(r->records().size(), 4u);
+    EXPECT_NE(r->metadataSection(), nullptr);
+  }
+}
+
+TEST_F(RmffReader, SharedSubTreesCannotMultiply)
+{
+  // Sixteen records, each with 200 table entries all naming the next record:
+  // followed naively that is 200^15 records.
+  const std::uint32_t k = 200;
+  const std::uint32_t recordSize = 28 + 4 + 8 * k;
+  ByteBuilder rec;
+  for(int i = 0; i < 16; ++i) {
+    rec.be32(recordSize).be32(0).be32(0).be32(28).be32(32).be32(i + 1 < 16 ? k : 0).be32(0).be32(0);
+    for(std::uint32_t e = 0; e < k; ++e)
+      rec.be32(recordSize).be32(0);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  auto r = openWithSection(rmmd(rec));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(r->err(), -1);
+  EXPECT_NE(stderrText, "");
+}
+
+TEST_F(RmffReader, LogicalStreamIsRead)
+{
+  // A property of another version is stepped over by its size.
+  const ByteBuilder other = ByteBuilder().be32(12).be16(3).fill(6, 0xEE);
+  const ByteBuilder ls = logicalStream({{7, 0x1234}, {2, 20}}, {1, 0, 1},
+                                       {nameValue("", 2, ""), other, nameValue("Title", 2, "Song")});
+  auto r = open(logicalFile(ls));
+  ASSERT_EQ(r->err(), 0);
+  ASSERT_NE(r->mediaProperties()->lstr, nullptr);
+  const auto &l = *r->mediaProperties()->lstr;
+  EXPECT_EQ(l.size, ls.size());
+  ASSERT_EQ(l.num_physical_streams, 2);
+  EXPECT_EQ(l.physical_stream_numbers[1], 2);
+  EXPECT_EQ(l.data_offsets[0], 0x1234u);
+  ASSERT_EQ(l.num_rules, 3);
+  EXPECT_EQ(l.rule_to_physical_stream[2], 1);
+  ASSERT_EQ(l.num_properties, 3);
+  EXPECT_EQ(l.properties[0].name, nullptr);
+  EXPECT_EQ(l.properties[0].value, nullptr);
+  EXPECT_EQ(l.properties[1].size, 12u);
+  EXPECT_STREQ(l.properties[2].name.get(), "Title");
+  EXPECT_EQ(l.properties[2].value_length, 4);
+  EXPECT_STREQ(reinterpret_cast<const char *>(l.properties[2].value.get()), "Song");
+}
+
+TEST_F(RmffReader, LogicalStreamsThatAreNotKept)
+{
+  const auto patched = [](ByteBuilder ls, std::size_t pos, std::uint16_t v) { return ls.patch(pos, v, 2, true); };
+  const ByteBuilder nv = nameValue("a", 0, "bcd");
+  const struct
+  {
+    const char *what;
+    ByteBuilder typeSpecific;
+    const char *mime;
+  } cases[] = {
+      {"object version 1", logicalStream({}, {}, {}, 1), "logical-fileinfo"},
+      {"no type-specific data", ByteBuilder(), "logical-fileinfo"},
+      {"another MIME type", logicalStream({}, {}, {}), "audio/x-pn-realaudio"},
+      {"more properties than bytes", patched(logicalStream({}, {}, {nv}), 10, 60000), "logical-fileinfo"},
+      {"more physical streams than bytes", patched(logicalStream({{1, 2}}, {}, {}), 6, 5000), "logical-fileinfo"},
+      {"value past the stream", patched(logicalStream({}, {}, {nv}), 12 + nv.size() - 5, 300), "logical-fileinfo"},
+      {"stream cut inside its header", ByteBuilder().be32(8).be16(0).u8(0), "logical-fileinfo"},
+      {"property size past the stream", logicalStream({}, {}, {ByteBuilder().be32(4000).be16(1)}), "logical-fileinfo"},
+      {"property size below its fields", logicalStream({}, {}, {ByteBuilder().be32(2).be16(1), nv}), "logical-fileinfo"},
+  };
+  for(const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    auto r = open(logicalFile(c.typeSpecific, c.mime));
+    EXPECT_EQ(r->err(), 0);
+    EXPECT_EQ(r->mediaProperties()->lstr, nullptr);
+    EXPECT_NE(r->contentDescription(), nullptr);  // the walk went on
   }
 }
