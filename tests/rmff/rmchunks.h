@@ -49,39 +49,27 @@ inline ByteBuilder prop(std::uint32_t duration = 2020, std::uint32_t avgBitRate 
   return chunk("PROP", body);
 }
 
-//! The body of an "MDPR" chunk with the given texts and type-specific data.
-inline ByteBuilder mdprBody(const std::string &name, const std::string &mime, const ByteBuilder &typeSpecific,
-                            std::uint16_t version = 0)
+//! A media properties chunk with the given texts and type-specific data.
+inline ByteBuilder mdpr(const std::string &name = "Audio Stream", const std::string &mime = "audio/x-pn-realaudio",
+                        const ByteBuilder &typeSpecific = ByteBuilder().text(".ra\xfd"), std::uint16_t version = 0)
 {
   ByteBuilder body;
   body.be16(version).be16(0).be32(64000).be32(60000).be32(1024).be32(512).be32(0).be32(10).be32(2020)
       .u8(static_cast<std::uint8_t>(name.size())).text(name)
       .u8(static_cast<std::uint8_t>(mime.size())).text(mime)
       .be32(static_cast<std::uint32_t>(typeSpecific.size())).append(typeSpecific);
-  return body;
-}
-
-inline ByteBuilder mdpr(const std::string &name = "Audio Stream", const std::string &mime = "audio/x-pn-realaudio",
-                        const ByteBuilder &typeSpecific = ByteBuilder().text(".ra\xfd"), std::uint16_t version = 0)
-{
-  return chunk("MDPR", mdprBody(name, mime, typeSpecific, version));
-}
-
-inline ByteBuilder contBody(const std::string &title, const std::string &author, const std::string &copyright,
-                            const std::string &comment, std::uint16_t version = 0)
-{
-  ByteBuilder body;
-  body.be16(version);
-  for(const std::string *s : {&title, &author, &copyright, &comment})
-    body.be16(static_cast<std::uint16_t>(s->size())).text(*s);
-  return body;
+  return chunk("MDPR", body);
 }
 
 inline ByteBuilder cont(const std::string &title = "Cont Title", const std::string &author = "Cont Author",
                         const std::string &copyright = "Cont Copyright", const std::string &comment = "Cont Comment",
                         std::uint16_t version = 0)
 {
-  return chunk("CONT", contBody(title, author, copyright, comment, version));
+  ByteBuilder body;
+  body.be16(version);
+  for(const std::string *s : {&title, &author, &copyright, &comment})
+    body.be16(static_cast<std::uint16_t>(s->size())).text(*s);
+  return chunk("CONT", body);
 }
 
 //! A data chunk with \a payload bytes of media data.
