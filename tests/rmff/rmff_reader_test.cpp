@@ -8,6 +8,8 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/fdstream.h"
 #include "rmchunks.h"
@@ -239,22 +241,17 @@ TEST_F(RmffReader, SectionAfterTheDataChunkIsFoundThroughTheOffsets)
 {
   // An unnamed root whose children and grandchildren are laid out backwards:
   // only the offsets from each parent find them.
-  MdProp root;
-  root.reversed = true;
-  for(int i = 0; i < 2; ++i) {
-    MdProp child;
-    child.name = "child" + std::to_string(i);
-    child.value = "v" + std::to_string(i);
-    child.reversed = true;
-    for(int j = 0; j < 2; ++j) {
-      MdProp leaf;
-      leaf.name = "leaf" + std::to_string(j);
-      leaf.value = std::string(static_cast<std::size_t>(j + 1), static_cast<char>('a' + i));
-      leaf.type = static_cast<std::uint32_t>(10 * i + j);
-      child.subs.push_back(leaf);
-    }
-    root.subs.push_back(child);
-  }
+  const auto node = [](const char *name, const char *value, std::uint32_t type, std::vector<MdProp> subs) {
+    MdProp p;
+    p.name = name;
+    p.value = value;
+    p.type = type;
+    p.subs = std::move(subs);
+    p.reversed = true;
+    return p;
+  };
+  const MdProp root = node("", "", 2, {node("child0", "v0", 2, {node("leaf0", "a", 0, {}), node("leaf1", "aa", 1, {})}),
+                                       node("child1", "v1", 2, {node("leaf0", "b", 10, {}), node("leaf1", "bb", 11, {})})});
   auto r = openWithSection(rmmd(root.bytes()));
   EXPECT_EQ(r->err(), 0);
   EXPECT_EQ(stderrText, "");
