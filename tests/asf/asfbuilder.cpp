@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace asf_test {
 
 namespace {
@@ -181,6 +183,27 @@ std::uint64_t le(const std::string &b, std::size_t offset, int width)
   for(int i = width - 1; i >= 0; --i)
     v = (v << 8) | static_cast<unsigned char>(b[offset + static_cast<std::size_t>(i)]);
   return v;
+}
+
+std::string tailAfterHeader(const std::string &b)
+{
+  return b.substr(static_cast<std::size_t>(le(b, 16, 8)));
+}
+
+std::unique_ptr<TagLib::ASF::File> open(const std::string &path)
+{
+  return std::make_unique<TagLib::ASF::File>(path.c_str());
+}
+
+const TagLib::ASF::Attribute &only(TagLib::ASF::File &f, const char *name)
+{
+  static const TagLib::ASF::Attribute none;
+  auto &map = f.tag()->attributeListMap();
+  if(!map.contains(name) || map[name].size() != 1) {
+    ADD_FAILURE() << "expected exactly one attribute " << name;
+    return none;
+  }
+  return map[name].front();
 }
 
 namespace {

@@ -5,9 +5,11 @@
 // from the format's layout independently of the library's own parser.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "asf/asffile.h"
 #include "bytebuilder.h"
 
 namespace asf_test {
@@ -96,6 +98,12 @@ std::vector<Record> parseRecords(const std::string &listBody, int kind);
 const Object *find(const std::vector<Object> &objects, const std::string &guid);
 
 std::uint64_t le(const std::string &bytes, std::size_t offset, int width);
+//! The bytes after the header that \a fileBytes declares.
+std::string tailAfterHeader(const std::string &fileBytes);
+
+std::unique_ptr<TagLib::ASF::File> open(const std::string &path);
+//! The one attribute named \a name; a test failure when there is none or more.
+const TagLib::ASF::Attribute &only(TagLib::ASF::File &f, const char *name);
 
 } // namespace asf_test
 

@@ -17,11 +17,6 @@ using brenvo_test::TempDir;
 
 namespace {
 
-std::unique_ptr<TagLib::ASF::File> open(const std::string &path)
-{
-  return std::make_unique<TagLib::ASF::File>(path.c_str());
-}
-
 // The records of the attribute-list objects of a written file.
 struct Written
 {
@@ -44,11 +39,6 @@ Written writtenRecords(const std::string &bytes)
       w.library = parseRecords(o->body, 2);
   }
   return w;
-}
-
-std::string tailAfterHeader(const std::string &bytes)
-{
-  return bytes.substr(static_cast<std::size_t>(le(bytes, 16, 8)));
 }
 
 Attribute withStreamAndLanguage(Attribute a, int stream, int language)
