@@ -119,7 +119,7 @@ std::string contentDescription(const std::string &title, const std::string &auth
   std::string lengths;
   std::string texts;
   for(const std::string *t : {&title, &author, &copyright, &description, &rating}) {
-    const std::string u = t->empty() ? std::string() : utf16(*t);
+    const std::string u = utf16(*t);
     lengths += le16(static_cast<std::uint16_t>(u.size()));
     texts += u;
   }
@@ -204,89 +204,6 @@ const TagLib::ASF::Attribute &only(TagLib::ASF::File &f, const char *name)
     return none;
   }
   return map[name].front();
-}
-
-namespace {
-
-std::vector<Object> objectsIn(const std::string &b, std::size_t pos, std::size_t end, std::size_t maxCount)
-{
-  std::vector<Object> out;
-  while(out.size() < maxCount && pos + 24 <= end) {
-    const std::uint64_t size = le(b, pos + 16, 8);
-    if(size < 24 || size > end - pos)
-      throw std::runtime_error("bad object size in written header");
-    out.push_back({b.substr(pos, 16), b.substr(pos + 24, size - 24)});
-    pos += size;
-  }
-  if(pos != end)
-    throw std::runtime_error("objects do not fill their container");
-  return out;
-}
-
-} // namespace
-
-Header parseHeader(const std::string &b)
-{
-  if(b.compare(0, 16, headerGuid()) != 0)
-    throw std::runtime_error("no header object");
-  Header h;
-  h.size = le(b, 16, 8);
-  h.count = static_cast<std::uint32_t>(le(b, 24, 4));
-  h.objects = objectsIn(b, 30, h.size, h.count);
-  if(h.objects.size() != h.count)
-    throw std::runtime_error("object count disagrees");
-  return h;
-}
-
-std::vector<Object> nestedObjects(const std::string &body)
-{
-  const std::uint64_t dataSize = le(body, 18, 4);
-  if(22 + dataSize != body.size())
-    throw std::runtime_error("header extension data size disagrees");
-  return objectsIn(body, 22, body.size(), static_cast<std::size_t>(-1));
-}
-
-std::vector<Record> parseRecords(const std::string &body, int kind)
-{
-  std::vector<Record> out;
-  const std::uint64_t count = le(body, 0, 2);
-  std::size_t pos = 2;
-  for(std::uint64_t i = 0; i < count; ++i) {
-    Record r;
-    if(kind == 0) {
-      const std::size_t n = le(body, pos, 2);
-      r.name = body.substr(pos + 2, n);
-      r.type = static_cast<int>(le(body, pos + 2 + n, 2));
-      const std::size_t v = le(body, pos + 4 + n, 2);
-      r.value = body.substr(pos + 6 + n, v);
-      pos += 6 + n + v;
-    }
-    else {
-      r.first = static_cast<int>(le(body, pos, 2));
-      r.stream = static_cast<int>(le(body, pos + 2, 2));
-      const std::size_t n = le(body, pos + 4, 2);
-      r.type = static_cast<int>(le(body, pos + 6, 2));
-      const std::size_t v = le(body, pos + 8, 4);
-      r.name = body.substr(pos + 12, n);
-      r.value = body.substr(pos + 12 + n, v);
-      pos += 12 + n + v;
-    }
-    if(pos > body.size())
-      throw std::runtime_error("record beyond its object");
-    out.push_back(r);
-  }
-  if(pos != body.size())
-    throw std::runtime_error("bytes after the last record");
-  return out;
-}
-
-const Object *find(const std::vector<Object> &objects, const std::string &guid)
-{
-  for(const Object &o : objects) {
-    if(o.guid == guid)
-      return &o;
-  }
-  return nullptr;
 }
 
 } // namespace asf_test
