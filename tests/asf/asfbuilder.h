@@ -16,16 +16,15 @@ namespace asf_test {
 
 using brenvo_test::ByteBuilder;
 
+//! Little-endian numbers as bytes.
+std::string le16(std::uint16_t v);
+std::string le32(std::uint32_t v);
+std::string le64(std::uint64_t v);
+
 // Object GUIDs in file byte order.
 std::string headerGuid();
-std::string filePropertiesGuid();
-std::string streamPropertiesGuid();
 std::string contentDescriptionGuid();
 std::string extendedContentDescriptionGuid();
-std::string headerExtensionGuid();
-std::string metadataGuid();
-std::string metadataLibraryGuid();
-std::string dataGuid();
 std::string audioMediaGuid();
 std::string videoMediaGuid();
 //! A GUID no reader knows, made from \a seed.

@@ -18,10 +18,6 @@ using brenvo_test::TempDir;
 
 namespace {
 
-std::string le16s(unsigned v) { return brenvo_test::ByteBuilder().le16(static_cast<std::uint16_t>(v)).str(); }
-std::string le32s(unsigned v) { return brenvo_test::ByteBuilder().le32(v).str(); }
-std::string le64s(unsigned long long v) { return brenvo_test::ByteBuilder().le64(v).str(); }
-
 // Everything an attribute shows, as one comparable line.
 std::string hex(const ByteVector &v)
 {
@@ -68,7 +64,7 @@ TEST(AsfRead, ContentDescriptionTexts)
   TempDir dir;
   // Title "abc" with two zero code units, artist "ab" with one, comment "x"
   // with its terminator, the other lengths 0.
-  const std::string body = le16s(10) + le16s(6) + le16s(0) + le16s(4) + le16s(0) +
+  const std::string body = le16(10) + le16(6) + le16(0) + le16(4) + le16(0) +
                            utf16("abc", false) + std::string(4, '\0') + utf16("ab") + utf16("x");
   auto f = open(dir.write("a.wma", file({object(contentDescriptionGuid(), body)})));
   ASSERT_TRUE(f->isValid());
@@ -79,7 +75,7 @@ TEST(AsfRead, ContentDescriptionTexts)
   EXPECT_EQ(f->tag()->rating(), "");
 
   // A text overrunning the object ends the texts; those before it stay.
-  const std::string overrun = le16s(4) + le16s(200) + le16s(0) + le16s(4) + le16s(0) + utf16("t") + utf16("x");
+  const std::string overrun = le16(4) + le16(200) + le16(0) + le16(4) + le16(0) + utf16("t") + utf16("x");
   f = open(dir.write("b.wma", file({object(contentDescriptionGuid(), overrun), fileProperties(30000000, 0)})));
   EXPECT_EQ(f->tag()->title(), "t");
   EXPECT_EQ(f->tag()->artist(), "");
@@ -90,60 +86,46 @@ TEST(AsfRead, ContentDescriptionTexts)
 TEST(AsfRead, EveryTypeInEveryKind)
 {
   TempDir dir;
-  const std::string dword = le32s(0x01020304);
-  const std::string qword = le64s(0x0102030405060708ull);
+  const std::string dword = le32(0x01020304);
+  const std::string qword = le64(0x0102030405060708ull);
   const std::string guid = unknownGuid(3);
-  const std::string ext = extendedContentDescription({
-    record0("U", 0, utf16("text") + std::string(2, '\0')),  // extra zero unit goes too
-    record0("Y", 1, std::string("\x00\x01\x02", 3)),
-    record0("B", 2, le32s(1)),
-    record0("B2", 2, le32s(2)),  // only 1 is true
-    record0("D", 3, dword),
-    record0("Q", 4, qword),
-    record0("W", 5, le16s(0x0102)),
-    record0("G", 6, guid)});
-  const std::string meta = metadata({
-    record12(9, 1, "mU", 0, utf16("m")),  // the first WORD is reserved here
-    record12(0, 2, "mB", 2, le16s(1)),
-    record12(0, 3, "mD", 3, dword),
-    record12(0, 4, "mQ", 4, qword),
-    record12(0, 5, "mW", 5, le16s(7)),
-    record12(0, 6, "mY", 1, "zz")});
-  const std::string library = metadataLibrary({
-    record12(4, 1, "lU", 0, utf16("l")),
-    record12(3, 0, "lB", 2, le16s(1)),
-    record12(2, 0, "lG", 6, guid),
-    record12(1, 7, "lQ", 4, qword)});
-  auto f = open(dir.write("a.wma", file({ext, headerExtension({meta, library})})));
-  ASSERT_TRUE(f->isValid());
-
   const std::string g = hex(ByteVector(guid.data(), 16));
+  // Kind 0 is the extended content description, 1 metadata, 2 the library.
   const struct
   {
+    int kind, first, stream;
     const char *name;
-    std::string shows;
-  } cases[] = {
-    {"U", "0 'text'  0 false s0 l0"},
-    {"Y", "1 '' 000102 0 false s0 l0"},
-    {"B", "2 \'\'  1 true s0 l0"},
-    {"B2", "2 \'\'  0 false s0 l0"},
-    {"D", "3 \'\'  16909060 true s0 l0"},
-    {"Q", "4 \'\'  72623859790382856 true s0 l0"},
-    {"W", "5 \'\'  258 true s0 l0"},
-    {"G", "6 '' " + g + " 0 false s0 l0"},
-    {"mU", "0 'm'  0 false s1 l0"},
-    {"mB", "2 \'\'  1 true s2 l0"},
-    {"mD", "3 \'\'  16909060 true s3 l0"},
-    {"mQ", "4 \'\'  72623859790382856 true s4 l0"},
-    {"mW", "5 \'\'  7 true s5 l0"},
-    {"mY", "1 '' 7a7a 0 false s6 l0"},
-    {"lU", "0 'l'  0 false s1 l4"},
-    {"lB", "2 \'\'  1 true s0 l3"},
-    {"lG", "6 '' " + g + " 0 false s0 l2"},
-    {"lQ", "4 \'\'  72623859790382856 true s7 l1"},
+    int type;
+    std::string stored, shows;
+  } rows[] = {
+    {0, 0, 0, "U", 0, utf16("text") + std::string(2, '\0'), "0 'text'  0 false s0 l0"},  // extra zero unit goes too
+    {0, 0, 0, "Y", 1, std::string("\x00\x01\x02", 3), "1 '' 000102 0 false s0 l0"},
+    {0, 0, 0, "B", 2, le32(1), "2 ''  1 true s0 l0"},
+    {0, 0, 0, "B2", 2, le32(2), "2 ''  0 false s0 l0"},  // only 1 is true
+    {0, 0, 0, "D", 3, dword, "3 ''  16909060 true s0 l0"},
+    {0, 0, 0, "Q", 4, qword, "4 ''  72623859790382856 true s0 l0"},
+    {0, 0, 0, "W", 5, le16(0x0102), "5 ''  258 true s0 l0"},
+    {0, 0, 0, "G", 6, guid, "6 '' " + g + " 0 false s0 l0"},
+    {1, 9, 1, "mU", 0, utf16("m"), "0 'm'  0 false s1 l0"},  // the first WORD is reserved here
+    {1, 0, 2, "mB", 2, le16(1), "2 ''  1 true s2 l0"},
+    {1, 0, 3, "mD", 3, dword, "3 ''  16909060 true s3 l0"},
+    {1, 0, 4, "mQ", 4, qword, "4 ''  72623859790382856 true s4 l0"},
+    {1, 0, 5, "mW", 5, le16(7), "5 ''  7 true s5 l0"},
+    {1, 0, 6, "mY", 1, "zz", "1 '' 7a7a 0 false s6 l0"},
+    {2, 4, 1, "lU", 0, utf16("l"), "0 'l'  0 false s1 l4"},
+    {2, 3, 0, "lB", 2, le16(1), "2 ''  1 true s0 l3"},
+    {2, 2, 0, "lG", 6, guid, "6 '' " + g + " 0 false s0 l2"},
+    {2, 1, 7, "lQ", 4, qword, "4 ''  72623859790382856 true s7 l1"},
   };
-  for(const auto &c : cases)
-    EXPECT_EQ(describe(only(*f, c.name)), c.shows) << c.name;
+  std::vector<std::string> records[3];
+  for(const auto &r : rows)
+    records[r.kind].push_back(r.kind == 0 ? record0(r.name, r.type, r.stored)
+                                          : record12(r.first, r.stream, r.name, r.type, r.stored));
+  auto f = open(dir.write("a.wma", file({extendedContentDescription(records[0]),
+                                         headerExtension({metadata(records[1]), metadataLibrary(records[2])})})));
+  ASSERT_TRUE(f->isValid());
+  for(const auto &r : rows)
+    EXPECT_EQ(describe(only(*f, r.name)), r.shows) << r.name;
 }
 
 TEST(AsfRead, RepeatedNamesAccumulateInFileOrder)
@@ -194,7 +176,7 @@ TEST(AsfRead, LongLengthsAreUnsigned)
   std::string title;
   for(int i = 0; i < 0x8002 / 2; ++i)
     title += utf16("z", false);
-  const std::string body = le16s(0x8002) + le16s(0) + le16s(0) + le16s(0) + le16s(0) + title;
+  const std::string body = le16(0x8002) + le16(0) + le16(0) + le16(0) + le16(0) + title;
   auto f = open(dir.write("a.wma", file({object(contentDescriptionGuid(), body)})));
   EXPECT_EQ(f->tag()->title().size(), 0x8002u / 2);
 }
@@ -238,7 +220,7 @@ TEST(AsfRead, EachObjectIsReadFromItsDeclaredStart)
   // Bytes a parser does not consume: after the five texts, after the records
   // the count announces, after a header extension's nested objects.
   const std::string cd = object(contentDescriptionGuid(),
-                                le16s(4) + le16s(0) + le16s(0) + le16s(0) + le16s(0) + utf16("t") + "junk");
+                                le16(4) + le16(0) + le16(0) + le16(0) + le16(0) + utf16("t") + "junk");
   std::string list = attributeList({record0("A", 0, utf16("1")), record0("B", 0, utf16("2"))});
   list[0] = 1;  // announce one record of two
   const std::string ext = object(extendedContentDescriptionGuid(), list);
@@ -268,12 +250,12 @@ TEST(AsfRead, HostileHeadersAreBoundedAndNotRewritten)
   std::fill(nestedZero.begin() + 24 + 22 + 16, nestedZero.begin() + 24 + 22 + 24, '\0');
   const std::string hostileRecords = extendedContentDescription({
     record0("A", 0, utf16("1")),
-    le16s(0xFFFF) + "x",                                  // a name longer than the object
+    le16(0xFFFF) + "x",                                  // a name longer than the object
   });
   std::string countLie = attributeList({record0("A", 0, utf16("1"))});
   countLie[0] = '\xFF';
   countLie[1] = '\xFF';
-  const std::string hugeValue = metadataLibrary({record12(0, 0, "A", 1, "") .substr(0, 8) + le32s(0xFFFFFFFF) + utf16("A")});
+  const std::string hugeValue = metadataLibrary({record12(0, 0, "A", 1, "") .substr(0, 8) + le32(0xFFFFFFFF) + utf16("A")});
 
   struct Case
   {

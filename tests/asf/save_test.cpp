@@ -17,8 +17,6 @@ using brenvo_test::TempDir;
 
 namespace {
 
-std::string le32(std::uint32_t v) { return brenvo_test::ByteBuilder().le32(v).str(); }
-
 // A saved header: \a objects, then the three attribute lists where they were missing.
 std::string savedFile(std::vector<std::string> objects, const std::vector<std::string> &extended = {},
                       const std::vector<std::string> &meta = {}, const std::vector<std::string> &library = {})
