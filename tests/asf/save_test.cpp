@@ -1,6 +1,7 @@
 // Saving: the rebuilt header, routing of attributes, limits, and repeated saves.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <sys/stat.h>
 
@@ -133,31 +134,28 @@ TEST(AsfSave, TextsAndNamesThatFitNoRecordLeaveTheFileUnchanged)
   const std::string original = file({contentDescription("old")});
   const std::string path = dir.write("a.wma", original);
   // A text of 32766 characters renders to 65534 bytes with its terminator and fits.
-  const String fits(std::string(32766, 't'));
+  const std::string fits(32766, 't');
   const String tooLong(std::string(32767, 't'));
-
+  // Each too long value and its undoing, on one file object: a refused save
+  // leaves the object able to save.
+  using Edit = std::function<void(TagLib::ASF::Tag &)>;
+  const std::pair<Edit, Edit> edits[] = {
+    {[&](TagLib::ASF::Tag &t) { t.setTitle(tooLong); }, [](TagLib::ASF::Tag &t) { t.setTitle("old"); }},
+    {[&](TagLib::ASF::Tag &t) { t.setRating(tooLong); }, [](TagLib::ASF::Tag &t) { t.setRating(""); }},
+    {[&](TagLib::ASF::Tag &t) { t.addAttribute(tooLong, Attribute(1u)); },
+     [&](TagLib::ASF::Tag &t) { t.removeItem(tooLong); }},
+  };
   auto f = open(path);
-  f->tag()->setTitle(tooLong);
-  EXPECT_FALSE(f->save());
-  EXPECT_TRUE(readFile(path) == original) << "the file changed";
-  f->tag()->setTitle("ok");
-  f->tag()->setRating(tooLong);
-  EXPECT_FALSE(f->save());
-  EXPECT_TRUE(readFile(path) == original) << "the file changed";
-  f->tag()->setRating("");
-  f->tag()->addAttribute(tooLong, Attribute(1u));
-  EXPECT_FALSE(f->save());
-  EXPECT_TRUE(readFile(path) == original) << "the file changed";
-
-  f->tag()->removeItem(tooLong);
+  for(const auto &edit : edits) {
+    edit.first(*f->tag());
+    EXPECT_FALSE(f->save());
+    EXPECT_TRUE(readFile(path) == original) << "the file changed";
+    edit.second(*f->tag());
+  }
   f->tag()->addAttribute(fits, Attribute(1u));
   f->tag()->setComment(fits);
   ASSERT_TRUE(f->save());
-  f.reset();
-  f = open(path);
-  EXPECT_EQ(f->tag()->comment(), fits);
-  EXPECT_EQ(f->tag()->attributeListMap()[fits].front().toUInt(), 1u);
-  EXPECT_EQ(f->tag()->title(), "ok");
+  EXPECT_TRUE(holds(path, savedFile({contentDescription("old", "", "", fits)}, {record0(fits, 3, le32(1))})));
 }
 
 TEST(AsfSave, UnknownObjectsComeBackByteForByte)
@@ -199,22 +197,6 @@ TEST(AsfSave, SavingAgainReplacesTheHeaderNowOnDisk)
     f.tag()->setTitle("first");
     f.tag()->addAttribute("WM/Picture", Attribute(ByteVector(70000, 'p')));
   };
-  // The file is read only after its file object is gone: writes are buffered.
-  const std::string oncePath = dir.write("once.wma", original);
-  {
-    auto f = open(oncePath);
-    edit(*f);
-    ASSERT_TRUE(f->save());
-  }
-  const std::string twicePath = dir.write("twice.wma", original);
-  {
-    auto f = open(twicePath);
-    edit(*f);
-    ASSERT_TRUE(f->save());
-    ASSERT_TRUE(f->save());
-  }
-  EXPECT_TRUE(readFile(twicePath) == readFile(oncePath)) << "a second save changed the file";
-
   // Grow the header, shrink it, then grow it a little, all on one file object.
   const std::string path = dir.write("a.wma", original);
   {
