@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <sys/stat.h>
+#include <utility>
 
 #include "asf/asffile.h"
 #include "asfbuilder.h"
@@ -58,9 +59,6 @@ TEST(AsfSave, HeaderWithoutMetadataGainsTheMetadataObjects)
   const std::string path = dir.write("a.wma", file({fp, sp, unknown}));
   ASSERT_TRUE(open(path)->save());
   EXPECT_TRUE(holds(path, savedFile({fp, sp, unknown, contentDescription("")})));
-  auto f = open(path);
-  EXPECT_TRUE(f->tag()->isEmpty());
-  EXPECT_EQ(f->audioProperties()->length(), 3);
 }
 
 TEST(AsfSave, RoutingOfAttributes)
