@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace asf_test {
 
 namespace {
@@ -11,21 +13,22 @@ std::string bytes(std::initializer_list<int> v)
   return ByteBuilder().raw(v).str();
 }
 
-std::string le16(std::uint16_t v) { return ByteBuilder().le16(v).str(); }
-std::string le32(std::uint32_t v) { return ByteBuilder().le32(v).str(); }
-std::string le64(std::uint64_t v) { return ByteBuilder().le64(v).str(); }
-
-} // namespace
-
-std::string headerGuid() { return bytes({0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C}); }
 std::string filePropertiesGuid() { return bytes({0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11, 0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65}); }
 std::string streamPropertiesGuid() { return bytes({0x91, 0x07, 0xDC, 0xB7, 0xB7, 0xA9, 0xCF, 0x11, 0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65}); }
-std::string contentDescriptionGuid() { return bytes({0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C}); }
-std::string extendedContentDescriptionGuid() { return bytes({0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11, 0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50}); }
 std::string headerExtensionGuid() { return bytes({0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11, 0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65}); }
 std::string metadataGuid() { return bytes({0xEA, 0xCB, 0xF8, 0xC5, 0xAF, 0x5B, 0x77, 0x48, 0x84, 0x67, 0xAA, 0x8C, 0x44, 0xFA, 0x4C, 0xCA}); }
 std::string metadataLibraryGuid() { return bytes({0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49, 0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54}); }
 std::string dataGuid() { return bytes({0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C}); }
+
+} // namespace
+
+std::string le16(std::uint16_t v) { return ByteBuilder().le16(v).str(); }
+std::string le32(std::uint32_t v) { return ByteBuilder().le32(v).str(); }
+std::string le64(std::uint64_t v) { return ByteBuilder().le64(v).str(); }
+
+std::string headerGuid() { return bytes({0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C}); }
+std::string contentDescriptionGuid() { return bytes({0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C}); }
+std::string extendedContentDescriptionGuid() { return bytes({0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11, 0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50}); }
 std::string audioMediaGuid() { return bytes({0x40, 0x9E, 0x69, 0xF8, 0x4D, 0x5B, 0xCF, 0x11, 0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B}); }
 std::string videoMediaGuid() { return bytes({0xC0, 0xEF, 0x19, 0xBC, 0x4D, 0x5B, 0xCF, 0x11, 0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B}); }
 
@@ -117,7 +120,7 @@ std::string contentDescription(const std::string &title, const std::string &auth
   std::string lengths;
   std::string texts;
   for(const std::string *t : {&title, &author, &copyright, &description, &rating}) {
-    const std::string u = t->empty() ? std::string() : utf16(*t);
+    const std::string u = utf16(*t);
     lengths += le16(static_cast<std::uint16_t>(u.size()));
     texts += u;
   }
@@ -183,87 +186,25 @@ std::uint64_t le(const std::string &b, std::size_t offset, int width)
   return v;
 }
 
-namespace {
-
-std::vector<Object> objectsIn(const std::string &b, std::size_t pos, std::size_t end, std::size_t maxCount)
+std::string tailAfterHeader(const std::string &b)
 {
-  std::vector<Object> out;
-  while(out.size() < maxCount && pos + 24 <= end) {
-    const std::uint64_t size = le(b, pos + 16, 8);
-    if(size < 24 || size > end - pos)
-      throw std::runtime_error("bad object size in written header");
-    out.push_back({b.substr(pos, 16), b.substr(pos + 24, size - 24)});
-    pos += size;
+  return b.substr(static_cast<std::size_t>(le(b, 16, 8)));
+}
+
+std::unique_ptr<TagLib::ASF::File> open(const std::string &path)
+{
+  return std::make_unique<TagLib::ASF::File>(path.c_str());
+}
+
+const TagLib::ASF::Attribute &only(TagLib::ASF::File &f, const char *name)
+{
+  static const TagLib::ASF::Attribute none;
+  auto &map = f.tag()->attributeListMap();
+  if(!map.contains(name) || map[name].size() != 1) {
+    ADD_FAILURE() << "expected exactly one attribute " << name;
+    return none;
   }
-  if(pos != end)
-    throw std::runtime_error("objects do not fill their container");
-  return out;
-}
-
-} // namespace
-
-Header parseHeader(const std::string &b)
-{
-  if(b.compare(0, 16, headerGuid()) != 0)
-    throw std::runtime_error("no header object");
-  Header h;
-  h.size = le(b, 16, 8);
-  h.count = static_cast<std::uint32_t>(le(b, 24, 4));
-  h.objects = objectsIn(b, 30, h.size, h.count);
-  if(h.objects.size() != h.count)
-    throw std::runtime_error("object count disagrees");
-  return h;
-}
-
-std::vector<Object> nestedObjects(const std::string &body)
-{
-  const std::uint64_t dataSize = le(body, 18, 4);
-  if(22 + dataSize != body.size())
-    throw std::runtime_error("header extension data size disagrees");
-  return objectsIn(body, 22, body.size(), static_cast<std::size_t>(-1));
-}
-
-std::vector<Record> parseRecords(const std::string &body, int kind)
-{
-  std::vector<Record> out;
-  const std::uint64_t count = le(body, 0, 2);
-  std::size_t pos = 2;
-  for(std::uint64_t i = 0; i < count; ++i) {
-    Record r;
-    if(kind == 0) {
-      const std::size_t n = le(body, pos, 2);
-      r.name = body.substr(pos + 2, n);
-      r.type = static_cast<int>(le(body, pos + 2 + n, 2));
-      const std::size_t v = le(body, pos + 4 + n, 2);
-      r.value = body.substr(pos + 6 + n, v);
-      pos += 6 + n + v;
-    }
-    else {
-      r.first = static_cast<int>(le(body, pos, 2));
-      r.stream = static_cast<int>(le(body, pos + 2, 2));
-      const std::size_t n = le(body, pos + 4, 2);
-      r.type = static_cast<int>(le(body, pos + 6, 2));
-      const std::size_t v = le(body, pos + 8, 4);
-      r.name = body.substr(pos + 12, n);
-      r.value = body.substr(pos + 12 + n, v);
-      pos += 12 + n + v;
-    }
-    if(pos > body.size())
-      throw std::runtime_error("record beyond its object");
-    out.push_back(r);
-  }
-  if(pos != body.size())
-    throw std::runtime_error("bytes after the last record");
-  return out;
-}
-
-const Object *find(const std::vector<Object> &objects, const std::string &guid)
-{
-  for(const Object &o : objects) {
-    if(o.guid == guid)
-      return &o;
-  }
-  return nullptr;
+  return map[name].front();
 }
 
 } // namespace asf_test

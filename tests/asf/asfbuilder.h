@@ -1,29 +1,30 @@
 #ifndef BRENVO_TEST_ASFBUILDER_H
 #define BRENVO_TEST_ASFBUILDER_H
 
-// Builds ASF headers in code and takes written ones apart again, written
-// from the format's layout independently of the library's own parser.
+// Builds ASF headers in code, written from the format's layout independently
+// of the library's own parser and writer.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "asf/asffile.h"
 #include "bytebuilder.h"
 
 namespace asf_test {
 
 using brenvo_test::ByteBuilder;
 
+//! Little-endian numbers as bytes.
+std::string le16(std::uint16_t v);
+std::string le32(std::uint32_t v);
+std::string le64(std::uint64_t v);
+
 // Object GUIDs in file byte order.
 std::string headerGuid();
-std::string filePropertiesGuid();
-std::string streamPropertiesGuid();
 std::string contentDescriptionGuid();
 std::string extendedContentDescriptionGuid();
-std::string headerExtensionGuid();
-std::string metadataGuid();
-std::string metadataLibraryGuid();
-std::string dataGuid();
 std::string audioMediaGuid();
 std::string videoMediaGuid();
 //! A GUID no reader knows, made from \a seed.
@@ -46,6 +47,7 @@ std::string audioTail();
 std::string fileProperties(std::int64_t playDuration100ns = 0, std::int64_t prerollMs = 0);
 std::string streamProperties(const std::string &streamType, int channels, std::uint32_t sampleRate,
                              std::uint32_t bytesPerSecond);
+//! The five texts, each with its terminator, as this library writes them.
 std::string contentDescription(const std::string &title, const std::string &author = "",
                                const std::string &copyright = "", const std::string &description = "",
                                const std::string &rating = "");
@@ -63,39 +65,14 @@ std::string metadataLibrary(const std::vector<std::string> &records);
 //! Nested objects in a header extension; the data length is theirs unless overridden.
 std::string headerExtension(const std::vector<std::string> &nested, long dataSizeOverride = -1);
 
-//! An object as found in a written header.
-struct Object
-{
-  std::string guid;
-  std::string body;
-};
-
-//! The header of \a fileBytes: its declared size, declared count and objects.
-struct Header
-{
-  std::uint64_t size = 0;
-  std::uint32_t count = 0;
-  std::vector<Object> objects;
-};
-Header parseHeader(const std::string &fileBytes);
-//! The nested objects of a header extension body.
-std::vector<Object> nestedObjects(const std::string &headerExtensionBody);
-
-//! A parsed attribute record of any kind.
-struct Record
-{
-  int first = 0;  // language index (kind 2) or reserved (kind 1); 0 for kind 0
-  int stream = 0;
-  std::string name;  // UTF-16LE as stored, terminator included
-  int type = 0;
-  std::string value;
-};
-std::vector<Record> parseRecords(const std::string &listBody, int kind);
-
-//! The first object with \a guid, or null.
-const Object *find(const std::vector<Object> &objects, const std::string &guid);
-
+//! The little-endian number of \a width bytes at \a offset.
 std::uint64_t le(const std::string &bytes, std::size_t offset, int width);
+//! The bytes after the header that \a fileBytes declares.
+std::string tailAfterHeader(const std::string &fileBytes);
+
+std::unique_ptr<TagLib::ASF::File> open(const std::string &path);
+//! The one attribute named \a name; a test failure when there is none or more.
+const TagLib::ASF::Attribute &only(TagLib::ASF::File &f, const char *name);
 
 } // namespace asf_test
 

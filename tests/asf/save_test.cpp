@@ -1,8 +1,10 @@
 // Saving: the rebuilt header, routing of attributes, limits, and repeated saves.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <sys/stat.h>
+#include <utility>
 
 #include "asf/asffile.h"
 #include "asfbuilder.h"
@@ -17,38 +19,26 @@ using brenvo_test::TempDir;
 
 namespace {
 
-std::unique_ptr<TagLib::ASF::File> open(const std::string &path)
+// A saved header: \a objects, then the three attribute lists where they were missing.
+std::string savedFile(std::vector<std::string> objects, const std::vector<std::string> &extended = {},
+                      const std::vector<std::string> &meta = {}, const std::vector<std::string> &library = {})
 {
-  return std::make_unique<TagLib::ASF::File>(path.c_str());
+  objects.push_back(extendedContentDescription(extended));
+  objects.push_back(headerExtension({metadata(meta), metadataLibrary(library)}));
+  return header(objects) + audioTail();
 }
 
-// The records of the attribute-list objects of a written file.
-struct Written
+// Byte-exact comparison that names the first difference.
+::testing::AssertionResult holds(const std::string &path, const std::string &expected)
 {
-  std::vector<Record> extended;
-  std::vector<Record> metadata;
-  std::vector<Record> library;
-};
-
-Written writtenRecords(const std::string &bytes)
-{
-  Written w;
-  const Header h = parseHeader(bytes);
-  if(const Object *o = find(h.objects, extendedContentDescriptionGuid()))
-    w.extended = parseRecords(o->body, 0);
-  if(const Object *he = find(h.objects, headerExtensionGuid())) {
-    const std::vector<Object> nested = nestedObjects(he->body);
-    if(const Object *o = find(nested, metadataGuid()))
-      w.metadata = parseRecords(o->body, 1);
-    if(const Object *o = find(nested, metadataLibraryGuid()))
-      w.library = parseRecords(o->body, 2);
-  }
-  return w;
-}
-
-std::string tailAfterHeader(const std::string &bytes)
-{
-  return bytes.substr(static_cast<std::size_t>(le(bytes, 16, 8)));
+  const std::string actual = readFile(path);
+  std::size_t i = 0;
+  while(i < actual.size() && i < expected.size() && actual[i] == expected[i])
+    ++i;
+  if(actual == expected)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
+                                       << ", first difference at " << i;
 }
 
 Attribute withStreamAndLanguage(Attribute a, int stream, int language)
@@ -68,33 +58,7 @@ TEST(AsfSave, HeaderWithoutMetadataGainsTheMetadataObjects)
   const std::string unknown = object(unknownGuid(1), "opaque body");
   const std::string path = dir.write("a.wma", file({fp, sp, unknown}));
   ASSERT_TRUE(open(path)->save());
-
-  const std::string bytes = readFile(path);
-  const Header h = parseHeader(bytes);
-  ASSERT_EQ(h.count, 6u);
-  EXPECT_EQ(h.objects[0].guid + h.objects[0].body, fp.substr(0, 16) + fp.substr(24));
-  EXPECT_EQ(h.objects[1].guid + h.objects[1].body, sp.substr(0, 16) + sp.substr(24));
-  EXPECT_EQ(h.objects[2].body, "opaque body");
-  EXPECT_EQ(h.objects[3].guid, contentDescriptionGuid());
-  // Five empty texts: five WORD lengths of 2 and five terminators.
-  EXPECT_EQ(h.objects[3].body, brenvo_test::ByteBuilder().le16(2).le16(2).le16(2).le16(2).le16(2).fill(10).str());
-  EXPECT_EQ(h.objects[4].guid, extendedContentDescriptionGuid());
-  EXPECT_EQ(h.objects[4].body, std::string(2, '\0'));
-  EXPECT_EQ(h.objects[5].guid, headerExtensionGuid());
-  const std::vector<Object> nested = nestedObjects(h.objects[5].body);
-  ASSERT_EQ(nested.size(), 2u);
-  EXPECT_EQ(nested[0].guid, metadataGuid());
-  EXPECT_EQ(nested[0].body, std::string(2, '\0'));
-  EXPECT_EQ(nested[1].guid, metadataLibraryGuid());
-  EXPECT_EQ(nested[1].body, std::string(2, '\0'));
-  // The reserved fields of the header object and of the header extension.
-  EXPECT_EQ(bytes.substr(28, 2), "\x01\x02");
-  EXPECT_EQ(h.objects[5].body.substr(16, 2), std::string("\x06\x00", 2));
-  EXPECT_EQ(tailAfterHeader(bytes), audioTail());
-
-  auto f = open(path);
-  EXPECT_TRUE(f->tag()->isEmpty());
-  EXPECT_EQ(f->audioProperties()->length(), 3);
+  EXPECT_TRUE(holds(path, savedFile({fp, sp, unknown, contentDescription("")})));
 }
 
 TEST(AsfSave, RoutingOfAttributes)
@@ -113,36 +77,14 @@ TEST(AsfSave, RoutingOfAttributes)
     tag->addAttribute("L", withStreamAndLanguage(Attribute(6u), 3, 1));
     ASSERT_TRUE(f->save());
   }
-  const Written w = writtenRecords(readFile(path));
-  ASSERT_EQ(w.extended.size(), 1u);
-  EXPECT_EQ(w.extended[0].name, utf16("N"));
-  EXPECT_EQ(w.extended[0].value, utf16("1"));
-  ASSERT_EQ(w.metadata.size(), 1u);
-  EXPECT_EQ(w.metadata[0].name, utf16("S"));
-  EXPECT_EQ(w.metadata[0].stream, 2);
-  EXPECT_EQ(w.metadata[0].first, 0);
-  // Map order is by name: L, N, S.
-  ASSERT_EQ(w.library.size(), 5u);
-  EXPECT_EQ(w.library[0].name, utf16("L"));
-  EXPECT_EQ(w.library[0].first, 1);
-  EXPECT_EQ(w.library[1].first, 1);
-  EXPECT_EQ(w.library[1].stream, 3);
-  EXPECT_EQ(w.library[2].value, utf16("2"));
-  EXPECT_EQ(w.library[3].value, utf16("3"));
-  EXPECT_EQ(w.library[4].value, utf16("s2"));
-  EXPECT_EQ(w.library[4].stream, 2);
-
-  // Read back, every attribute keeps its value, stream and language.
-  auto f = open(path);
-  auto &map = f->tag()->attributeListMap();
-  ASSERT_EQ(map["N"].size(), 3u);
-  ASSERT_EQ(map["S"].size(), 2u);
-  EXPECT_EQ(map["S"][1].toString(), "s2");
-  EXPECT_EQ(map["S"][1].stream(), 2);
-  ASSERT_EQ(map["L"].size(), 2u);
-  EXPECT_EQ(map["L"][1].toUInt(), 6u);
-  EXPECT_EQ(map["L"][1].language(), 1);
-  EXPECT_EQ(map["L"][1].stream(), 3);
+  // The first record of a name without stream or language goes to the extended
+  // object, one on a stream to the metadata object, the rest to the library;
+  // map order is by name.
+  EXPECT_TRUE(holds(path, savedFile({contentDescription("")}, {record0("N", 0, utf16("1"))},
+                                    {record12(0, 2, "S", 0, utf16("s1"))},
+                                    {record12(1, 0, "L", 3, le32(5)), record12(1, 3, "L", 3, le32(6)),
+                                     record12(0, 0, "N", 0, utf16("2")), record12(0, 0, "N", 0, utf16("3")),
+                                     record12(0, 2, "S", 0, utf16("s2"))})));
 }
 
 TEST(AsfSave, ObjectsAreChosenAnewOnEverySave)
@@ -153,9 +95,8 @@ TEST(AsfSave, ObjectsAreChosenAnewOnEverySave)
   const std::string path = dir.write("a.wma", file({headerExtension({
     metadataLibrary({record12(0, 0, "N", 0, utf16("x"))})})}));
   ASSERT_TRUE(open(path)->save());
-  const Written w = writtenRecords(readFile(path));
-  ASSERT_EQ(w.extended.size(), 1u);
-  EXPECT_TRUE(w.library.empty());
+  EXPECT_TRUE(holds(path, header({headerExtension({metadataLibrary({}), metadata({})}), contentDescription(""),
+                                  extendedContentDescription({record0("N", 0, utf16("x"))})}) + audioTail()));
 }
 
 TEST(AsfSave, LargeValuesGoToTheMetadataLibrary)
@@ -175,22 +116,14 @@ TEST(AsfSave, LargeValuesGoToTheMetadataLibrary)
     f->tag()->addAttribute("Edge", Attribute(ByteVector(0xFFFF, 'e')));
     ASSERT_TRUE(f->save());
   }
-  const Written w = writtenRecords(readFile(path));
-  ASSERT_EQ(w.extended.size(), 2u);
-  EXPECT_EQ(w.extended[0].name, utf16("Edge"));
-  EXPECT_EQ(w.extended[1].value, "small");
-  ASSERT_EQ(w.library.size(), 2u);
-  EXPECT_EQ(w.library[0].value.size(), 80002u);
-  EXPECT_TRUE(w.library[1].value == picture);
-
-  auto f = open(path);
-  auto &map = f->tag()->attributeListMap();
-  ASSERT_EQ(map["WM/Picture"].size(), 2u);
+  EXPECT_TRUE(holds(path, savedFile({contentDescription("")},
+                                    {record0("Edge", 1, std::string(0xFFFF, 'e')), record0("WM/Picture", 1, "small")}, {},
+                                    {record12(0, 0, "Long", 0, utf16(std::string(40000, 'q'))),
+                                     record12(0, 0, "WM/Picture", 1, picture)})));
   // File order: the extended object comes before the header extension.
-  EXPECT_EQ(map["WM/Picture"][0].toByteVector(), ByteVector("small", 5));
-  EXPECT_EQ(map["WM/Picture"][1].toByteVector(), ByteVector(picture.data(), static_cast<unsigned int>(picture.size())));
-  EXPECT_EQ(map["Long"].front().toString(), longText);
-  EXPECT_EQ(map["Edge"].front().toByteVector().size(), 0xFFFFu);
+  auto f = open(path);
+  ASSERT_EQ(f->tag()->attributeListMap()["WM/Picture"].size(), 2u);
+  EXPECT_EQ(f->tag()->attributeListMap()["WM/Picture"][0].toByteVector(), ByteVector("small", 5));
 }
 
 TEST(AsfSave, TextsAndNamesThatFitNoRecordLeaveTheFileUnchanged)
@@ -199,31 +132,28 @@ TEST(AsfSave, TextsAndNamesThatFitNoRecordLeaveTheFileUnchanged)
   const std::string original = file({contentDescription("old")});
   const std::string path = dir.write("a.wma", original);
   // A text of 32766 characters renders to 65534 bytes with its terminator and fits.
-  const String fits(std::string(32766, 't'));
+  const std::string fits(32766, 't');
   const String tooLong(std::string(32767, 't'));
-
+  // Each too long value and its undoing, on one file object: a refused save
+  // leaves the object able to save.
+  using Edit = std::function<void(TagLib::ASF::Tag &)>;
+  const std::pair<Edit, Edit> edits[] = {
+    {[&](TagLib::ASF::Tag &t) { t.setTitle(tooLong); }, [](TagLib::ASF::Tag &t) { t.setTitle("old"); }},
+    {[&](TagLib::ASF::Tag &t) { t.setRating(tooLong); }, [](TagLib::ASF::Tag &t) { t.setRating(""); }},
+    {[&](TagLib::ASF::Tag &t) { t.addAttribute(tooLong, Attribute(1u)); },
+     [&](TagLib::ASF::Tag &t) { t.removeItem(tooLong); }},
+  };
   auto f = open(path);
-  f->tag()->setTitle(tooLong);
-  EXPECT_FALSE(f->save());
-  EXPECT_TRUE(readFile(path) == original) << "the file changed";
-  f->tag()->setTitle("ok");
-  f->tag()->setRating(tooLong);
-  EXPECT_FALSE(f->save());
-  EXPECT_TRUE(readFile(path) == original) << "the file changed";
-  f->tag()->setRating("");
-  f->tag()->addAttribute(tooLong, Attribute(1u));
-  EXPECT_FALSE(f->save());
-  EXPECT_TRUE(readFile(path) == original) << "the file changed";
-
-  f->tag()->removeItem(tooLong);
+  for(const auto &edit : edits) {
+    edit.first(*f->tag());
+    EXPECT_FALSE(f->save());
+    EXPECT_TRUE(readFile(path) == original) << "the file changed";
+    edit.second(*f->tag());
+  }
   f->tag()->addAttribute(fits, Attribute(1u));
   f->tag()->setComment(fits);
   ASSERT_TRUE(f->save());
-  f.reset();
-  f = open(path);
-  EXPECT_EQ(f->tag()->comment(), fits);
-  EXPECT_EQ(f->tag()->attributeListMap()[fits].front().toUInt(), 1u);
-  EXPECT_EQ(f->tag()->title(), "ok");
+  EXPECT_TRUE(holds(path, savedFile({contentDescription("old", "", "", fits)}, {record0(fits, 3, le32(1))})));
 }
 
 TEST(AsfSave, UnknownObjectsComeBackByteForByte)
@@ -233,31 +163,17 @@ TEST(AsfSave, UnknownObjectsComeBackByteForByte)
   const std::string top2 = object(unknownGuid(2), std::string("\x00\x01\x02\x00", 4));
   const std::string nested1 = object(unknownGuid(3), "nested one");
   const std::string nested2 = object(unknownGuid(4), "");
-  const std::string he = headerExtension({nested1, metadata({}), nested2});
-  const std::string path = dir.write("a.wma", file({top1, he, contentDescription("t"), top2}));
+  const std::string path = dir.write("a.wma", file({top1, headerExtension({nested1, metadata({}), nested2}),
+                                                    contentDescription("t"), top2}));
   {
     auto f = open(path);
     f->tag()->setArtist("someone");
     ASSERT_TRUE(f->save());
   }
-  const std::string bytes = readFile(path);
-  const Header h = parseHeader(bytes);
-  ASSERT_EQ(h.count, 5u);  // plus the extended content description
-  EXPECT_EQ(h.objects[0].guid + h.objects[0].body, unknownGuid(1) + "first");
-  EXPECT_EQ(h.objects[1].guid, headerExtensionGuid());
-  EXPECT_EQ(h.objects[2].guid, contentDescriptionGuid());
-  EXPECT_EQ(h.objects[3].guid + h.objects[3].body, unknownGuid(2) + std::string("\x00\x01\x02\x00", 4));
-  EXPECT_EQ(h.objects[4].guid, extendedContentDescriptionGuid());
-  // The written objects contain the old unknown objects verbatim.
-  EXPECT_NE(bytes.find(top1), std::string::npos);
-  EXPECT_NE(bytes.find(top2), std::string::npos);
-  const std::vector<Object> nested = nestedObjects(h.objects[1].body);
-  ASSERT_EQ(nested.size(), 4u);
-  EXPECT_EQ(nested[0].guid + nested[0].body, unknownGuid(3) + "nested one");
-  EXPECT_EQ(nested[1].guid, metadataGuid());
-  EXPECT_EQ(nested[2].guid + nested[2].body, unknownGuid(4));
-  EXPECT_EQ(nested[3].guid, metadataLibraryGuid());
-  EXPECT_EQ(tailAfterHeader(bytes), audioTail());
+  // Objects stay in place; the missing list objects are added after them.
+  const std::string he = headerExtension({nested1, metadata({}), nested2, metadataLibrary({})});
+  EXPECT_TRUE(readFile(path) == header({top1, he, contentDescription("t", "someone"), top2,
+                                        extendedContentDescription({})}) + audioTail());
 }
 
 TEST(AsfSave, ContentDescriptionGetsOneTerminatorPerText)
@@ -267,12 +183,7 @@ TEST(AsfSave, ContentDescriptionGetsOneTerminatorPerText)
                            utf16("abc", false) + std::string(4, '\0');
   const std::string path = dir.write("a.wma", file({object(contentDescriptionGuid(), body)}));
   ASSERT_TRUE(open(path)->save());
-  const Header h = parseHeader(readFile(path));
-  const Object *cd = find(h.objects, contentDescriptionGuid());
-  ASSERT_NE(cd, nullptr);
-  EXPECT_EQ(le(cd->body, 0, 2), 8u);
-  EXPECT_EQ(cd->body.substr(10, 8), utf16("abc"));
-  EXPECT_EQ(cd->body.size(), 10u + 8u + 4u * 2u);
+  EXPECT_TRUE(holds(path, savedFile({contentDescription("abc")})));
 }
 
 TEST(AsfSave, SavingAgainReplacesTheHeaderNowOnDisk)
@@ -284,22 +195,6 @@ TEST(AsfSave, SavingAgainReplacesTheHeaderNowOnDisk)
     f.tag()->setTitle("first");
     f.tag()->addAttribute("WM/Picture", Attribute(ByteVector(70000, 'p')));
   };
-  // The file is read only after its file object is gone: writes are buffered.
-  const std::string oncePath = dir.write("once.wma", original);
-  {
-    auto f = open(oncePath);
-    edit(*f);
-    ASSERT_TRUE(f->save());
-  }
-  const std::string twicePath = dir.write("twice.wma", original);
-  {
-    auto f = open(twicePath);
-    edit(*f);
-    ASSERT_TRUE(f->save());
-    ASSERT_TRUE(f->save());
-  }
-  EXPECT_TRUE(readFile(twicePath) == readFile(oncePath)) << "a second save changed the file";
-
   // Grow the header, shrink it, then grow it a little, all on one file object.
   const std::string path = dir.write("a.wma", original);
   {
@@ -311,16 +206,9 @@ TEST(AsfSave, SavingAgainReplacesTheHeaderNowOnDisk)
     f->tag()->setTitle("second, a longer title");
     ASSERT_TRUE(f->save());
   }
-  const std::string bytes = readFile(path);
-  EXPECT_EQ(tailAfterHeader(bytes), audioTail());
-  const Written w = writtenRecords(bytes);
-  ASSERT_EQ(w.extended.size(), 1u);
-  EXPECT_TRUE(w.library.empty());
-  auto again = open(path);
-  EXPECT_EQ(again->tag()->title(), "second, a longer title");
-  EXPECT_EQ(again->tag()->attributeListMap()["Keep"].size(), 1u);
-  EXPECT_FALSE(again->tag()->attributeListMap().contains("WM/Picture"));
-  EXPECT_EQ(again->audioProperties()->length(), 5);
+  EXPECT_TRUE(holds(path, header({fileProperties(50000000, 0), extendedContentDescription({record0("Keep", 0, utf16("k"))}),
+                                  contentDescription("second, a longer title"),
+                                  headerExtension({metadata({}), metadataLibrary({})})}) + audioTail()));
 }
 
 TEST(AsfSave, ReadOnlyFileIsNotWritten)
