@@ -1,7 +1,6 @@
 // iTunes items, their data boxes and the MP4 tag.
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "common/fdstream.h"
 #include "m4a/mp4itunestag.h"
@@ -45,18 +44,6 @@ std::string field(const TagLib::MP4::Tag &t, const std::string &name)
     return t.isEmpty() ? "yes" : "no";
   ADD_FAILURE() << name;
   return std::string();
-}
-
-long bytesReadSoFar()
-{
-  std::ifstream in("/proc/self/io");
-  std::string key;
-  long value = 0;
-  while(in >> key >> value) {
-    if(key == "rchar:")
-      return value;
-  }
-  return -1L;
 }
 
 } // namespace

@@ -18,30 +18,27 @@ std::string bytes(std::initializer_list<int> values)
 
 TEST(Mp4Readers, SystemsLength)
 {
-  struct Case
+  const struct
   {
     std::string input;
+    long end;
     unsigned int value;
     long position;
+  } cases[] = {
+    {bytes({0x22}), 0, 34, 1},
+    {bytes({0x81, 0x01}), 0, 129, 2},
+    {bytes({0x80, 0x80, 0x80, 0x22}), 0, 34, 4},
+    {bytes({0x80, 0x80, 0x80, 0x80, 0x05}), 0, 0, 4},  // stops after four bytes
+    {bytes({0x81, 0x81}), 0, 129, 2},                  // the data ends: what was read
+    {std::string(), 0, 0, 0},
+    {bytes({0x81, 0x81, 0x81, 0x01}), 2, 129, 2},      // stops before the given end
   };
-  const Case cases[] = {
-    {bytes({0x22}), 34, 1},
-    {bytes({0x81, 0x01}), 129, 2},
-    {bytes({0x80, 0x80, 0x80, 0x22}), 34, 4},
-    {bytes({0x80, 0x80, 0x80, 0x80, 0x05}), 0, 4},  // stops after four bytes
-    {bytes({0x81, 0x81}), 129, 2},                  // the data ends: what was read
-    {std::string(), 0, 0},
-  };
-  for(const Case &c : cases) {
+  for(const auto &c : cases) {
     OpenedFile f(c.input);
     f->seek(0);
-    EXPECT_EQ(c.value, f->readSystemsLen());
-    EXPECT_EQ(c.position, f->tell());
+    EXPECT_EQ(c.value, c.end ? f->readSystemsLen(c.end) : f->readSystemsLen()) << (&c - cases);
+    EXPECT_EQ(c.position, f->tell()) << (&c - cases);
   }
-  OpenedFile f(bytes({0x81, 0x81, 0x81, 0x01}));
-  f->seek(0);
-  EXPECT_EQ(129u, f->readSystemsLen(2)) << "stops before the given end";
-  EXPECT_EQ(2, f->tell());
 }
 
 TEST(Mp4File, ResolverTakesItsExtensionsInAnyCase)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 
 #include <fileref.h>
 #include <tbytevectorstream.h>
@@ -11,9 +10,10 @@
 #include "common/fdstream.h"
 #include "hostcalls.h"
 #include "m4a/mp4file.h"
-#include "testfiles.h"
+#include "mp4testfile.h"
 
 using brenvo_test::dataPath;
+using mp4test::bytesReadSoFar;
 using TagLib::String;
 
 namespace {
@@ -38,18 +38,6 @@ const Expected samples[] = {
 String utf8(const char *text)
 {
   return String(text, String::UTF8);
-}
-
-long bytesReadSoFar()
-{
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  long value = 0;
-  while(io >> key >> value) {
-    if(key == "rchar:")
-      return value;
-  }
-  return -1;
 }
 
 //! Every field of the tag and the audio properties, for comparing two reads of one file.
