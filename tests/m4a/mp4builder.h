@@ -43,20 +43,15 @@ inline std::string tagBoxes(const std::string &items)
   return box("udta", fullBox("meta", 0, 0, hdlr + box("ilst", items)));
 }
 
-//! A version 0 movie header.
-inline std::string mvhd(std::uint32_t timescale, std::uint32_t duration)
+//! A movie header; version 1 has 64-bit times and duration, any other 32-bit ones.
+inline std::string mvhd(std::uint32_t timescale, std::uint64_t duration, std::uint8_t version = 0)
 {
-  return fullBox("mvhd", 0, 0,
-                 ByteBuilder().be32(1).be32(2).be32(timescale).be32(duration).be32(0x10000).be32(0x01000000)
-                   .fill(68).be32(2).str());
-}
-
-//! A version 1 movie header (64-bit times and duration).
-inline std::string mvhd1(std::uint32_t timescale, std::uint64_t duration)
-{
-  return fullBox("mvhd", 1, 0,
-                 ByteBuilder().be64(0x100000001ull).be64(0x200000002ull).be32(timescale).be64(duration)
-                   .be32(0x10000).be32(0x01000000).fill(68).be32(3).str());
+  ByteBuilder b;
+  if(version == 1)
+    b.be64(1).be64(2).be32(timescale).be64(duration);
+  else
+    b.be32(1).be32(2).be32(timescale).be32(static_cast<std::uint32_t>(duration));
+  return fullBox("mvhd", version, 0, b.be32(0x10000).be32(0x01000000).fill(68).be32(2).str());
 }
 
 inline std::string hdlr(const std::string &type, const std::string &name = std::string())

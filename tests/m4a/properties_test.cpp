@@ -49,8 +49,6 @@ std::string soundMedia(const std::string &media)
 
 TEST(Mp4Properties, FromBuiltFiles)
 {
-  std::string mvhdVersion2 = mvhd(1000, 9000);
-  mvhdVersion2[8] = 2;  // any version but 1 has the 32-bit layout
   const std::string stbl = box("minf", box("stbl", stsd(mp4a(2, 0xAC440000u, esds(96000)))));
   const std::string shortHdlr = fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text("soun").str());
   std::string shortEs = esds(128000);
@@ -78,8 +76,8 @@ TEST(Mp4Properties, FromBuiltFiles)
     {"bit rate rounded down", file(track(mp4a(2, 0xBB800000u, esds(127999)))), {0, 127, 48000, 2}},
     {"under 1 kb/s", file(track(mp4a(2, 0xBB800000u, esds(999)))), {0, 0, 48000, 2}},
     {"time scale 0", file(mvhd(0, 5000)), {0, 0, 0, 0}},
-    {"64-bit duration", file(mvhd1(600, 4294967296ull)), {7158278, 0, 0, 0}},
-    {"movie header version 2", file(mvhdVersion2), {9, 0, 0, 0}},
+    {"64-bit duration", file(mvhd(600, 4294967296ull, 1)), {7158278, 0, 0, 0}},
+    {"movie header version 2", file(mvhd(1000, 9000, 2)), {9, 0, 0, 0}},
     {"movie header too short for its layout",
      box("moov", fullBox("mvhd", 0, 0, ByteBuilder().be32(0).be32(0).be32(1000).be32(5000).str()) +
                    box("free", std::string(120, '\x01'))),
