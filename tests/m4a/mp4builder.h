@@ -43,20 +43,15 @@ inline std::string tagBoxes(const std::string &items)
   return box("udta", fullBox("meta", 0, 0, hdlr + box("ilst", items)));
 }
 
-//! A version 0 movie header.
-inline std::string mvhd(std::uint32_t timescale, std::uint32_t duration)
+//! A movie header; version 1 has 64-bit times and duration, any other 32-bit ones.
+inline std::string mvhd(std::uint32_t timescale, std::uint64_t duration, std::uint8_t version = 0)
 {
-  return fullBox("mvhd", 0, 0,
-                 ByteBuilder().be32(1).be32(2).be32(timescale).be32(duration).be32(0x10000).be32(0x01000000)
-                   .fill(68).be32(2).str());
-}
-
-//! A version 1 movie header (64-bit times and duration).
-inline std::string mvhd1(std::uint32_t timescale, std::uint64_t duration)
-{
-  return fullBox("mvhd", 1, 0,
-                 ByteBuilder().be64(0x100000001ull).be64(0x200000002ull).be32(timescale).be64(duration)
-                   .be32(0x10000).be32(0x01000000).fill(68).be32(3).str());
+  ByteBuilder b;
+  if(version == 1)
+    b.be64(1).be64(2).be32(timescale).be64(duration);
+  else
+    b.be32(1).be32(2).be32(timescale).be32(static_cast<std::uint32_t>(duration));
+  return fullBox("mvhd", version, 0, b.be32(0x10000).be32(0x01000000).fill(68).be32(2).str());
 }
 
 inline std::string hdlr(const std::string &type, const std::string &name = std::string())
@@ -64,32 +59,21 @@ inline std::string hdlr(const std::string &type, const std::string &name = std::
   return fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text(type).fill(12).text(name).str());
 }
 
-//! A descriptor length as 1 byte, or in the 4-byte form (80 80 80 nn).
-inline std::string descriptorLength(std::uint32_t length, bool fourBytes)
-{
-  ByteBuilder b;
-  if(fourBytes)
-    b.u8(0x80 | ((length >> 21) & 0x7F)).u8(0x80 | ((length >> 14) & 0x7F)).u8(0x80 | ((length >> 7) & 0x7F));
-  b.u8(length & 0x7F);
-  return b.str();
-}
-
 /*!
  * An esds box: ES descriptor (3) holding a decoder configuration (4) with
  * \a avgBitrate and, when \a asc is not empty, a decoder specific info (5).
+ * Descriptor lengths take 1 byte, or 4 (80 80 80 nn) when \a fourByteLengths.
  */
 inline std::string esds(std::uint32_t avgBitrate, const std::string &asc = std::string(), bool fourByteLengths = false)
 {
-  std::string decSpecific;
-  if(!asc.empty())
-    decSpecific = ByteBuilder().u8(5).text(descriptorLength(static_cast<std::uint32_t>(asc.size()), fourByteLengths)).text(asc).str();
+  const auto descriptor = [fourByteLengths](std::uint8_t tag, const std::string &content) {
+    return ByteBuilder().u8(tag).text(fourByteLengths ? std::string(3, '\x80') : std::string())
+      .u8(static_cast<std::uint8_t>(content.size())).text(content).str();
+  };
   const std::string config = ByteBuilder().u8(0x40).u8(0x15).be24(0).be32(avgBitrate + 1000).be32(avgBitrate)
-                               .text(decSpecific).str();
-  const std::string decConfig = ByteBuilder().u8(4).text(descriptorLength(static_cast<std::uint32_t>(config.size()), fourByteLengths)).text(config).str();
+                               .text(asc.empty() ? std::string() : descriptor(5, asc)).str();
   const std::string sl = ByteBuilder().u8(6).u8(1).u8(2).str();
-  const std::string esContent = ByteBuilder().be16(1).u8(0).text(decConfig).text(sl).str();
-  const std::string es = ByteBuilder().u8(3).text(descriptorLength(static_cast<std::uint32_t>(esContent.size()), fourByteLengths)).text(esContent).str();
-  return fullBox("esds", 0, 0, es);
+  return fullBox("esds", 0, 0, descriptor(3, ByteBuilder().be16(1).u8(0).text(descriptor(4, config)).text(sl).str()));
 }
 
 //! An audio sample entry: \a rate16 is the 16.16 field as stored.

@@ -1,6 +1,7 @@
 #ifndef BRENVO_TEST_MP4TESTFILE_H
 #define BRENVO_TEST_MP4TESTFILE_H
 
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,19 @@ private:
   std::string m_path;
   std::unique_ptr<TagLib::MP4::File> m_file;
 };
+
+//! Bytes this process has read so far ("rchar" of /proc/self/io).
+inline long bytesReadSoFar()
+{
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  long value = 0;
+  while(io >> key >> value) {
+    if(key == "rchar:")
+      return value;
+  }
+  return -1;
+}
 
 } // namespace mp4test
 
