@@ -1,4 +1,4 @@
-// The descriptor length reader and the MP4 file as a whole.
+// The exported stream readers, the four-character code and the MP4 file as a whole.
 #include <gtest/gtest.h>
 
 #include "tresolvers.h"
@@ -6,6 +6,7 @@
 #include "mp4testfile.h"
 
 using namespace mp4test;
+using TagLib::MP4::Fourcc;
 
 namespace {
 
@@ -15,6 +16,108 @@ std::string bytes(std::initializer_list<int> values)
 }
 
 } // namespace
+
+TEST(Mp4Readers, IntegersAreBigEndian)
+{
+  OpenedFile f(bytes({0xFF, 0xFF, 0xFF, 0xFE, 0x80, 0x01, 0, 0, 0, 1, 0, 0, 0, 0, 0xA9, 'n', 'a', 'm', 0x7F}));
+  f->seek(0);
+  unsigned int i = 0, s = 0, b = 0;
+  unsigned long long ll = 0;
+  Fourcc code;
+  ASSERT_TRUE(f->readInt(i));
+  EXPECT_EQ(4294967294u, i);
+  ASSERT_TRUE(f->readShort(s));
+  EXPECT_EQ(32769u, s);
+  ASSERT_TRUE(f->readLongLong(ll));
+  EXPECT_EQ(4294967296ull, ll);
+  ASSERT_TRUE(f->readFourcc(code));
+  EXPECT_EQ(0xA96E616Du, static_cast<unsigned int>(code));
+  ASSERT_TRUE(f->readByte(b));
+  EXPECT_EQ(0x7Fu, b);
+  // At the end every reader fails and leaves its value alone.
+  EXPECT_FALSE(f->readInt(i));
+  EXPECT_EQ(4294967294u, i);
+  EXPECT_FALSE(f->readShort(s));
+  EXPECT_FALSE(f->readLongLong(ll));
+  EXPECT_FALSE(f->readFourcc(code));
+  EXPECT_EQ(0xA96E616Du, static_cast<unsigned int>(code));
+  EXPECT_FALSE(f->readByte(b));
+}
+
+TEST(Mp4Readers, ShortReadsFail)
+{
+  OpenedFile f(bytes({1, 2, 3}));
+  unsigned int v = 7;
+  f->seek(0);
+  EXPECT_FALSE(f->readInt(v));
+  EXPECT_EQ(7u, v);
+  f->seek(2);
+  EXPECT_FALSE(f->readShort(v));
+  EXPECT_EQ(7u, v);
+}
+
+TEST(Mp4Readers, SizeAndType)
+{
+  unsigned int size = 0;
+  Fourcc type;
+  {
+    OpenedFile f(box("moov", "xy"));
+    f->seek(0);
+    ASSERT_TRUE(f->readSizeAndType(size, type));
+    EXPECT_EQ(10u, size);
+    EXPECT_EQ(Fourcc(TagLib::String("moov")), type);
+  }
+  {
+    // Sizes 0 (to the end) and 1 (64-bit size follows) are not supported; the size is still stored.
+    OpenedFile f(boxSized(1, "mdat", std::string(16, '\0')) + boxSized(7, "free"));
+    f->seek(0);
+    EXPECT_FALSE(f->readSizeAndType(size, type));
+    EXPECT_EQ(1u, size);
+    f->seek(24);
+    EXPECT_FALSE(f->readSizeAndType(size, type));
+    EXPECT_EQ(7u, size);
+  }
+  {
+    // Both halves are read even when the first is short.
+    OpenedFile f(bytes({0, 0, 0, 9, 'a', 'b'}));
+    f->seek(0);
+    EXPECT_FALSE(f->readSizeAndType(size, type));
+    EXPECT_EQ(6, f->tell());
+  }
+}
+
+TEST(Mp4Readers, ReadAvailableStopsAtTheEnd)
+{
+  OpenedFile f(std::string(10, 'x'));
+  f->seek(4);
+  EXPECT_EQ(6u, f->readAvailable(0xFFFFFFF0ul).size());
+  EXPECT_TRUE(f->readAvailable(5).isEmpty());
+  f->seek(2);
+  EXPECT_EQ(3u, f->readAvailable(3).size());
+}
+
+TEST(Mp4Fourcc, FromTextAndBack)
+{
+  EXPECT_EQ(0u, static_cast<unsigned int>(Fourcc()));
+  EXPECT_EQ(0x6D6F6F76u, static_cast<unsigned int>(Fourcc(TagLib::String("moov"))));
+  EXPECT_EQ(0u, static_cast<unsigned int>(Fourcc(TagLib::String("moo"))));
+  EXPECT_TRUE(Fourcc(TagLib::String("moovx")) == Fourcc(TagLib::String("moov")));
+  EXPECT_TRUE(Fourcc(TagLib::String("MOOV")) != Fourcc(TagLib::String("moov")));
+  EXPECT_EQ(TagLib::String("mp4a"), Fourcc(TagLib::String("mp4a")).toString());
+
+  const Fourcc nam(TagLib::String("\251nam", TagLib::String::Latin1));
+  EXPECT_EQ(0xA96E616Du, static_cast<unsigned int>(nam));
+  EXPECT_EQ(4u, nam.toString().size());
+  EXPECT_EQ(TagLib::ByteVector("\251nam"), nam.toString().data(TagLib::String::Latin1));
+
+  Fourcc code;
+  char raw[] = "trkn";
+  code = raw;
+  EXPECT_EQ(0x74726B6Eu, static_cast<unsigned int>(code));
+  code = 0x00616200u;
+  EXPECT_EQ(4u, code.toString().size()) << "zero bytes become zero characters";
+  EXPECT_EQ(TagLib::String("ab"), code.toString().substr(1, 2));
+}
 
 TEST(Mp4Readers, SystemsLength)
 {
