@@ -23,7 +23,7 @@ bool CheckExtensionImpl(const wchar_t *fileName, const wchar_t *extension)
   return dot && wcscasecmp(dot, extension) == 0;
 }
 
-bool hasAnyExtension(const char *fileName, std::initializer_list<const char *> extensions)
+bool hasAnyExtension(const char *fileName, const std::vector<const char *> &extensions)
 {
   for(const char *extension : extensions) {
     if(CheckExtensionImpl(fileName, extension))

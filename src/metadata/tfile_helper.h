@@ -1,9 +1,8 @@
 #ifndef BRENVO_TFILE_HELPER_H
 #define BRENVO_TFILE_HELPER_H
 
-#include <cstddef>
 #include <cwchar>
-#include <initializer_list>
+#include <vector>
 
 #include <tfile.h>
 
@@ -33,18 +32,7 @@ int wcscasecmp(const wchar_t *a, const wchar_t *b);
  * The first step every resolver takes: true when \a fileName has one of
  * \a extensions, tested in order with CheckExtensionImpl().
  */
-bool hasAnyExtension(const char *fileName, std::initializer_list<const char *> extensions);
-
-//! As above, for a table of extensions.
-template <std::size_t N>
-bool hasAnyExtension(const char *fileName, const char *const (&extensions)[N])
-{
-  for(const char *extension : extensions) {
-    if(CheckExtensionImpl(fileName, extension))
-      return true;
-  }
-  return false;
-}
+bool hasAnyExtension(const char *fileName, const std::vector<const char *> &extensions);
 
 /*!
  * The validity check of the resolvers that apply it: returns \a file when

@@ -64,11 +64,9 @@ public:
                    AudioProperties::ReadStyle audioPropertiesStyle) const override
   {
     const PluginFormat &format = pluginFormat(Id);
-    for(const char *extension : format.extensions) {
-      if(CheckExtensionImpl(fileName, extension))
-        return format.open(fileName, readAudioProperties, audioPropertiesStyle);
-    }
-    return nullptr;
+    if(!hasAnyExtension(fileName, format.extensions))
+      return nullptr;
+    return format.open(fileName, readAudioProperties, audioPropertiesStyle);
   }
 };
 
