@@ -1,5 +1,6 @@
 #include "tplugins.h"
 
+#include "taglibpictures.h"
 #include "tresolvers.h"
 
 void registerTaglibPlugins()
@@ -24,11 +25,70 @@ StringList fileExtensions()
 
 String formatName(const File *file)
 {
+  const PluginFormat *format = pluginFormatOf(file);
+  return format ? String(format->name) : String();
+}
+
+int lengthInMilliseconds(const AudioProperties *properties)
+{
+  if(!properties)
+    return 0;
   for(const PluginFormat &format : pluginFormats()) {
-    if(format.owns(file))
-      return format.name;
+    const int ms = format.companion.lengthInMilliseconds(properties);
+    if(ms >= 0)
+      return ms;
   }
-  return String();
+  return properties->lengthInMilliseconds();
+}
+
+int lengthInSeconds(const AudioProperties *properties)
+{
+  if(!properties)
+    return 0;
+  for(const PluginFormat &format : pluginFormats()) {
+    const int ms = format.companion.lengthInMilliseconds(properties);
+    if(ms >= 0)
+      return ms / 1000;
+  }
+  return properties->lengthInSeconds();
+}
+
+PropertyMap properties(const File *file)
+{
+  if(!file)
+    return PropertyMap();
+  const PluginFormat *format = pluginFormatOf(file);
+  return format ? format->companion.properties(file) : file->properties();
+}
+
+PropertyMap setProperties(File *file, const PropertyMap &properties)
+{
+  if(!file)
+    return properties;
+  const PluginFormat *format = pluginFormatOf(file);
+  return format ? format->companion.setProperties(file, properties) : file->setProperties(properties);
+}
+
+void removeUnsupportedProperties(File *file, const StringList &properties)
+{
+  if(!file)
+    return;
+  if(const PluginFormat *format = pluginFormatOf(file))
+    format->companion.removeUnsupportedProperties(file, properties);
+  else
+    file->removeUnsupportedProperties(properties);
+}
+
+PictureList pictures(const File *file)
+{
+  const PluginFormat *format = pluginFormatOf(file);
+  return format ? format->companion.pictures(file) : taglibPictures(file);
+}
+
+bool setPictures(File *file, const PictureList &pictures)
+{
+  const PluginFormat *format = pluginFormatOf(file);
+  return format ? format->companion.setPictures(file, pictures) : setTaglibPictures(file, pictures);
 }
 
 } // namespace BRENVO_NS

@@ -6,9 +6,11 @@
 #include "asf/asffile.h"
 #include "audible/taglib_audiblefile.h"
 #include "common/fdstream.h"
+#include "m4a/mp4audioproperties.h"
 #include "m4a/mp4file.h"
 #include "rmff/taglib_realmediafile.h"
 #include "speex/speexfile.h"
+#include "taglibpictures.h"
 #include "trueaudio/ttafile.h"
 #include "wav/wavfile.h"
 #include "wavpack/wvfile.h"
@@ -57,6 +59,36 @@ FileRef::FileTypeResolver *make()
   return new Resolver;
 }
 
+// The members of the format's own classes that hide TagLib's non-virtual ones.
+template <class FileType, class PropertiesType>
+PluginCompanion companion()
+{
+  return {
+    [](const File *file) { return static_cast<const FileType *>(file)->properties(); },
+    [](File *file, const PropertyMap &map) { return static_cast<FileType *>(file)->setProperties(map); },
+    [](File *file, const StringList &keys) { static_cast<FileType *>(file)->removeUnsupportedProperties(keys); },
+    [](const File *file) { return static_cast<const FileType *>(file)->pictures(); },
+    [](File *file, const Plugins::PictureList &list) { return static_cast<FileType *>(file)->setPictures(list); },
+    [](const AudioProperties *properties) {
+      const auto *own = dynamic_cast<const PropertiesType *>(properties);
+      return own ? own->lengthInMilliseconds() : -1;
+    },
+  };
+}
+
+// A format whose objects are TagLib's own classes: TagLib's calls reach them.
+PluginCompanion taglibCompanion()
+{
+  return {
+    [](const File *file) { return file->properties(); },
+    [](File *file, const PropertyMap &map) { return file->setProperties(map); },
+    [](File *file, const StringList &keys) { file->removeUnsupportedProperties(keys); },
+    &taglibPictures,
+    &setTaglibPictures,
+    [](const AudioProperties *) { return -1; },
+  };
+}
+
 } // namespace
 
 const std::vector<PluginFormat> &pluginFormats()
@@ -65,25 +97,35 @@ const std::vector<PluginFormat> &pluginFormats()
   // library's contract.
   static const std::vector<PluginFormat> table = {
     {PluginFormatId::MP4, "MP4", "MP4FileTypeResolver", {".m4a", ".m4b", ".m4p", ".mp4", ".m4v", ".mp4v"},
-     &openAlways<MP4::File>, &isA<MP4::File>, &make<MP4FileTypeResolver>},
+     &openAlways<MP4::File>, &isA<MP4::File>, &make<MP4FileTypeResolver>, companion<MP4::File, MP4::AudioProperties>()},
     {PluginFormatId::ASF, "ASF", "ASFFileTypeResolver", {".wma", ".asf"},
-     &openValid<ASF::File>, &isA<ASF::File>, &make<ASFFileTypeResolver>},
+     &openValid<ASF::File>, &isA<ASF::File>, &make<ASFFileTypeResolver>, companion<ASF::File, ASF::Properties>()},
     {PluginFormatId::RealMedia, "RealMedia", "RealMediaFileTypeResolver", {".ra", ".rv", ".rm", ".rmj", ".rmvb"},
-     &openValid<RealMedia::File>, &isA<RealMedia::File>, &make<RealMediaFileTypeResolver>},
+     &openValid<RealMedia::File>, &isA<RealMedia::File>, &make<RealMediaFileTypeResolver>,
+     companion<RealMedia::File, RealMedia::Properties>()},
     {PluginFormatId::Audible, "Audible", "AudibleFileTypeResolver", {".aa"},
-     &openReadable<Audible::File>, &isA<Audible::File>, &make<AudibleFileTypeResolver>},
+     &openReadable<Audible::File>, &isA<Audible::File>, &make<AudibleFileTypeResolver>, companion<Audible::File, Audible::Properties>()},
     {PluginFormatId::AAC, "AAC", "AACFileTypeResolver", {".aac"},
-     &openAlways<MPEG::AACFile>, &isA<MPEG::AACFile>, &make<AACFileTypeResolver>},
+     &openAlways<MPEG::AACFile>, &isA<MPEG::AACFile>, &make<AACFileTypeResolver>, taglibCompanion()},
     {PluginFormatId::WavPack, "WavPack", "WavPackFileTypeResolver", {".wv"},
-     &openValid<WavPack::File>, &isA<WavPack::File>, &make<WavPackFileTypeResolver>},
+     &openValid<WavPack::File>, &isA<WavPack::File>, &make<WavPackFileTypeResolver>, companion<WavPack::File, WavPack::Properties>()},
     {PluginFormatId::Speex, "Speex", "SpeexFileTypeResolver", {".spx"},
-     &openValid<Speex::File>, &isA<Speex::File>, &make<SpeexFileTypeResolver>},
+     &openValid<Speex::File>, &isA<Speex::File>, &make<SpeexFileTypeResolver>, companion<Speex::File, Speex::Properties>()},
     {PluginFormatId::TTA, "TTA", "TTAFileTypeResolver", {".tta"},
-     &openValid<TTA::File>, &isA<TTA::File>, &make<TTAFileTypeResolver>},
+     &openValid<TTA::File>, &isA<TTA::File>, &make<TTAFileTypeResolver>, companion<TTA::File, TTA::Properties>()},
     {PluginFormatId::WAVE, "WAVE", "WavFileTypeResolver", {".wav"},
-     &openReadable<Wav::File>, &isA<Wav::File>, &make<WavFileTypeResolver>},
+     &openReadable<Wav::File>, &isA<Wav::File>, &make<WavFileTypeResolver>, companion<Wav::File, Wav::Properties>()},
   };
   return table;
+}
+
+const PluginFormat *pluginFormatOf(const File *file)
+{
+  for(const PluginFormat &format : pluginFormats()) {
+    if(format.owns(file))
+      return &format;
+  }
+  return nullptr;
 }
 
 const PluginFormat &pluginFormat(PluginFormatId id)

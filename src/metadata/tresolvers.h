@@ -4,9 +4,11 @@
 #include <vector>
 
 #include <fileref.h>
+#include <tpropertymap.h>
 
 #include "brenvo_export.h"
 #include "tfile_helper.h"
+#include "tpluginpicture.h"
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -23,6 +25,22 @@ enum class PluginFormatId
   Speex,
   TTA,
   WAVE
+};
+
+/*!
+ * How the companion API (TagLib::Plugins) reaches a format's file object and
+ * audio properties, whose members of those names TagLib's non-virtual calls
+ * would never reach.
+ */
+struct PluginCompanion
+{
+  PropertyMap (*properties)(const File *file);
+  PropertyMap (*setProperties)(File *file, const PropertyMap &properties);
+  void (*removeUnsupportedProperties)(File *file, const StringList &properties);
+  Plugins::PictureList (*pictures)(const File *file);
+  bool (*setPictures)(File *file, const Plugins::PictureList &pictures);
+  //! The exact length when \a properties are the format's own, else -1.
+  int (*lengthInMilliseconds)(const AudioProperties *properties);
 };
 
 /*!
@@ -44,7 +62,12 @@ struct PluginFormat
   bool (*owns)(const File *file);
   //! Creates the resolver (with new: TagLib's FileRef takes it and never frees it).
   FileRef::FileTypeResolver *(*makeResolver)();
+  //! The companion API's way into the format's objects (given only files it owns).
+  PluginCompanion companion;
 };
+
+//! The row of the format that owns \a file, or null for TagLib's own classes and null.
+const PluginFormat *pluginFormatOf(const File *file);
 
 //! The table, in the order registerTaglibPlugins() registers the resolvers.
 const std::vector<PluginFormat> &pluginFormats();

@@ -161,14 +161,19 @@ namespace {
 void readFileProperties(Properties &properties, ByteCursor &fields)
 {
   fields.skip(40);
-  const long long duration = static_cast<long long>(fields.u64le()) / 10000000;
+  // The play duration counts 100 ns units, the preroll milliseconds.
+  const unsigned long long duration = fields.u64le();
   fields.skip(8);
-  const long long preroll = static_cast<long long>(fields.u64le()) / 1000;
+  const unsigned long long preroll = fields.u64le();
   if(!fields.ok())
     return;  // too short to hold the play duration and preroll
   // The preroll is part of the play duration; one longer than it leaves nothing.
-  const long long seconds = std::clamp(duration - preroll, 0LL, static_cast<long long>(std::numeric_limits<int>::max()));
-  properties.setLength(static_cast<int>(seconds));
+  const auto clampedDifference = [](unsigned long long a, unsigned long long b) {
+    return static_cast<int>(std::min<unsigned long long>(a > b ? a - b : 0, std::numeric_limits<int>::max()));
+  };
+  // Whole seconds as each field gives them; the exact length from both whole.
+  properties.setLength(clampedDifference(duration / 10000000, preroll / 1000));
+  properties.setLengthInMilliseconds(clampedDifference(duration / 10000, preroll));
 }
 
 void readStreamProperties(Properties &properties, ByteCursor &fields)
@@ -499,6 +504,32 @@ bool File::save()
   // The next save replaces the header now on disk.
   d->size = header.size();
   return true;
+}
+
+PropertyMap File::properties() const
+{
+  return tag()->properties();
+}
+
+PropertyMap File::setProperties(const PropertyMap &properties)
+{
+  return tag()->setProperties(properties);
+}
+
+void File::removeUnsupportedProperties(const StringList &properties)
+{
+  (void)properties;
+}
+
+Plugins::PictureList File::pictures() const
+{
+  return Plugins::PictureList();
+}
+
+bool File::setPictures(const Plugins::PictureList &pictures)
+{
+  (void)pictures;
+  return false;
 }
 
 } // namespace BRENVO_NS

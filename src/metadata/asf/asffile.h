@@ -5,11 +5,13 @@
 
 #include <tbytevector.h>
 #include <tfile.h>
+#include <tpropertymap.h>
 #include <tstring.h>
 
 #include "asfproperties.h"
 #include "asftag.h"
 #include "brenvo_export.h"
+#include "tpluginpicture.h"
 
 namespace TagLib {
 namespace ASF {
@@ -52,6 +54,21 @@ public:
   Tag *tag() const override;
   //! The audio properties; null when the file is not an ASF file.
   Properties *audioProperties() const override;
+
+  /*!
+   * Every field of the tags under the keys TagLib uses for this format, as
+   * TagLib::Plugins::properties() answers. Hides TagLib::File::properties(),
+   * which does not know this class.
+   */
+  PropertyMap properties() const;
+  //! Replaces the fields by \a properties and returns what could not be stored.
+  PropertyMap setProperties(const PropertyMap &properties);
+  //! Removes the unsupported fields that \a properties names.
+  void removeUnsupportedProperties(const StringList &properties);
+  //! The pictures of the tags, in the file's order.
+  Plugins::PictureList pictures() const;
+  //! Replaces the pictures by \a pictures; false when the format holds none.
+  bool setPictures(const Plugins::PictureList &pictures);
 
   /*!
    * Rebuilds the header object from the parsed objects and the tag and

@@ -8,6 +8,7 @@ class Properties::PropertiesPrivate
 {
 public:
   int length = 0;
+  int milliseconds = 0;
   int bitrate = 0;
   int sampleRate = 0;
   int channels = 0;
@@ -25,8 +26,11 @@ int Properties::length() const { return d->length; }
 int Properties::bitrate() const { return d->bitrate; }
 int Properties::sampleRate() const { return d->sampleRate; }
 int Properties::channels() const { return d->channels; }
+int Properties::lengthInMilliseconds() const { return d->milliseconds; }
+int Properties::lengthInSeconds() const { return d->milliseconds / 1000; }
 
 void Properties::setLength(int value) { d->length = value; }
+void Properties::setLengthInMilliseconds(int value) { d->milliseconds = value; }
 void Properties::setBitrate(int value) { d->bitrate = value; }
 void Properties::setSampleRate(int value) { d->sampleRate = value; }
 void Properties::setChannels(int value) { d->channels = value; }

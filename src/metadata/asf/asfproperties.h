@@ -30,7 +30,14 @@ public:
   int sampleRate() const override;
   int channels() const override;
 
+  //! The length in milliseconds, from what the file counts exactly.
+  int lengthInMilliseconds() const;
+  //! The length in whole seconds: lengthInMilliseconds() rounded down.
+  int lengthInSeconds() const;
+
   void setLength(int value);
+  //! Sets the exact length to \a value milliseconds.
+  void setLengthInMilliseconds(int value);
   void setBitrate(int value);
   void setSampleRate(int value);
   void setChannels(int value);

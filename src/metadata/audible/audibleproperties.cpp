@@ -1,6 +1,7 @@
 #include "audibleproperties.h"
 
 #include <cstdint>
+#include <limits>
 
 #include "common/bytecursor.h"
 
@@ -30,6 +31,9 @@ int Properties::length() const { return m_length; }
 int Properties::bitrate() const { return m_bitrate; }
 int Properties::sampleRate() const { return m_sampleRate; }
 int Properties::channels() const { return m_channels; }
+// The file counts whole seconds only.
+int Properties::lengthInMilliseconds() const { return m_length > std::numeric_limits<int>::max() / 1000 ? std::numeric_limits<int>::max() : m_length * 1000; }
+int Properties::lengthInSeconds() const { return m_length; }
 
 void Properties::readAudibleProperties(IOStream *stream, unsigned int tagsEndOffset)
 {

@@ -28,6 +28,11 @@ public:
   int sampleRate() const override;
   int channels() const override;
 
+  //! The length in milliseconds, from what the file counts exactly.
+  int lengthInMilliseconds() const;
+  //! The length in whole seconds: lengthInMilliseconds() rounded down.
+  int lengthInSeconds() const;
+
   /*!
    * Reads the length in seconds from \a stream, 61 bytes behind
    * \a tagsEndOffset (the end of the header records). Nothing changes when

@@ -85,6 +85,32 @@ void File::read(bool readProperties, AudioProperties::ReadStyle propertiesStyle)
   }
 }
 
+PropertyMap File::properties() const
+{
+  return tag()->properties();
+}
+
+PropertyMap File::setProperties(const PropertyMap &properties)
+{
+  return tag()->setProperties(properties);
+}
+
+void File::removeUnsupportedProperties(const StringList &properties)
+{
+  (void)properties;
+}
+
+Plugins::PictureList File::pictures() const
+{
+  return Plugins::PictureList();
+}
+
+bool File::setPictures(const Plugins::PictureList &pictures)
+{
+  (void)pictures;
+  return false;
+}
+
 } // namespace BRENVO_NS
 } // namespace Audible
 } // namespace TagLib

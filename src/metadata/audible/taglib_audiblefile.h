@@ -4,11 +4,13 @@
 #include <memory>
 
 #include <tfile.h>
+#include <tpropertymap.h>
 #include <tiostream.h>
 
 #include "brenvo_export.h"
 #include "audibleproperties.h"
 #include "audibletag.h"
+#include "tpluginpicture.h"
 
 namespace TagLib {
 namespace Audible {
@@ -49,6 +51,21 @@ public:
   Audible::Tag *getAudibleTag() const;
   //! The properties; null only when the stream is not open.
   Audible::Properties *audioProperties() const override;
+
+  /*!
+   * Every field of the tags under the keys TagLib uses for this format, as
+   * TagLib::Plugins::properties() answers. Hides TagLib::File::properties(),
+   * which does not know this class.
+   */
+  PropertyMap properties() const;
+  //! Replaces the fields by \a properties and returns what could not be stored.
+  PropertyMap setProperties(const PropertyMap &properties);
+  //! Removes the unsupported fields that \a properties names.
+  void removeUnsupportedProperties(const StringList &properties);
+  //! The pictures of the tags, in the file's order.
+  Plugins::PictureList pictures() const;
+  //! Replaces the pictures by \a pictures; false when the format holds none.
+  bool setPictures(const Plugins::PictureList &pictures);
   //! The format is read only: writes nothing and returns false.
   bool save() override;
 

@@ -1,5 +1,8 @@
 #include "headerproperties.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace TagLib {
 inline namespace BRENVO_NS {
 
@@ -10,6 +13,7 @@ public:
 
   long streamLength;
   int length = 0;
+  int milliseconds = 0;
   int bitrate = 0;
   int sampleRate = 0;
   int channels = 0;
@@ -29,12 +33,18 @@ int HeaderProperties::length() const { return d->length; }
 int HeaderProperties::bitrate() const { return d->bitrate; }
 int HeaderProperties::sampleRate() const { return d->sampleRate; }
 int HeaderProperties::channels() const { return d->channels; }
+int HeaderProperties::lengthInMilliseconds() const { return d->milliseconds; }
+int HeaderProperties::lengthInSeconds() const { return d->milliseconds / 1000; }
 int HeaderProperties::bitsPerSample() const { return d->bitsPerSample; }
 int HeaderProperties::formatVersion() const { return d->version; }
 void HeaderProperties::setFormatVersion(int version) { d->version = version; }
 
-void HeaderProperties::set(int sampleRate, int channels, int bitsPerSample, int seconds)
+void HeaderProperties::set(int sampleRate, int channels, int bitsPerSample, int seconds, unsigned long long samples)
 {
+  if(sampleRate > 0) {
+    const unsigned long long ms = samples * 1000 / static_cast<unsigned long long>(sampleRate);
+    d->milliseconds = static_cast<int>(std::min<unsigned long long>(ms, std::numeric_limits<int>::max()));
+  }
   d->sampleRate = sampleRate;
   d->channels = channels;
   d->bitsPerSample = bitsPerSample;

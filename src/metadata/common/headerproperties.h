@@ -29,6 +29,11 @@ public:
   int bitrate() const override;
   int sampleRate() const override;
   int channels() const override;
+
+  //! The length in milliseconds, from what the file counts exactly.
+  int lengthInMilliseconds() const;
+  //! The length in whole seconds: lengthInMilliseconds() rounded down.
+  int lengthInSeconds() const;
   int bitsPerSample() const;
 
 protected:
@@ -38,8 +43,9 @@ protected:
   /*!
    * Sets what the header said; \a seconds is the length as the format counts
    * it (rounded or truncated), and gives the bit rate with the stream length.
+   * \a samples is the number of samples per channel, for the exact length.
    */
-  void set(int sampleRate, int channels, int bitsPerSample, int seconds);
+  void set(int sampleRate, int channels, int bitsPerSample, int seconds, unsigned long long samples);
   //! The header's format version, for the format's own accessor.
   int formatVersion() const;
   void setFormatVersion(int version);

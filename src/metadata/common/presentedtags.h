@@ -5,6 +5,7 @@
 
 #include <id3v1tag.h>
 #include <tfile.h>
+#include <tpropertymap.h>
 
 #include "brenvo_export.h"
 #include "combinedtag.h"
@@ -70,6 +71,34 @@ public:
       present();
     }
     return id3v1_.get();
+  }
+
+  //! The fields of the first tag that holds any, rich first, as TagLib presents such files.
+  PropertyMap properties() const
+  {
+    if(rich_ && !rich_->isEmpty())
+      return rich_->properties();
+    if(id3v1_ && !id3v1_->isEmpty())
+      return id3v1_->properties();
+    return PropertyMap();
+  }
+
+  /*!
+   * Stores \a properties in the ID3v1 tag, when there is one, and in the rich
+   * tag, created when missing; returns what the rich tag could not hold.
+   */
+  PropertyMap setProperties(const PropertyMap &properties)
+  {
+    if(id3v1_)
+      id3v1_->setProperties(properties);
+    return richTag(true)->setProperties(properties);
+  }
+
+  //! Removes from the rich tag the unsupported fields that \a properties names.
+  void removeUnsupportedProperties(const StringList &properties)
+  {
+    if(rich_)
+      rich_->removeUnsupportedProperties(properties);
   }
 
   //! Drops the ID3v1 tag first, then the rich tag, as asked.

@@ -1,5 +1,8 @@
 #include "mp4audioproperties.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "mp4propsproxy.h"
 
 namespace TagLib {
@@ -28,6 +31,16 @@ void AudioProperties::setProxy(Mp4PropsProxy *proxy)
 int AudioProperties::length() const
 {
   return d->proxy ? static_cast<int>(d->proxy->seconds()) : 0;
+}
+
+int AudioProperties::lengthInMilliseconds() const
+{
+  return d->proxy ? static_cast<int>(std::min<unsigned long long>(d->proxy->milliseconds(), std::numeric_limits<int>::max())) : 0;
+}
+
+int AudioProperties::lengthInSeconds() const
+{
+  return lengthInMilliseconds() / 1000;
 }
 
 int AudioProperties::bitrate() const

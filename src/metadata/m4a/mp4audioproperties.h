@@ -28,6 +28,11 @@ public:
   int sampleRate() const override;
   int channels() const override;
 
+  //! The length in milliseconds, from what the file counts exactly.
+  int lengthInMilliseconds() const;
+  //! The length in whole seconds: lengthInMilliseconds() rounded down.
+  int lengthInSeconds() const;
+
 private:
   AudioProperties(const AudioProperties &) = delete;
   AudioProperties &operator=(const AudioProperties &) = delete;

@@ -210,6 +210,32 @@ bool Mp4NestingGuard::allowed() const
   return m_file.d->nesting <= maxDepth;
 }
 
+PropertyMap File::properties() const
+{
+  return tag()->properties();
+}
+
+PropertyMap File::setProperties(const PropertyMap &properties)
+{
+  return tag()->setProperties(properties);
+}
+
+void File::removeUnsupportedProperties(const StringList &properties)
+{
+  (void)properties;
+}
+
+Plugins::PictureList File::pictures() const
+{
+  return Plugins::PictureList();
+}
+
+bool File::setPictures(const Plugins::PictureList &pictures)
+{
+  (void)pictures;
+  return false;
+}
+
 } // namespace BRENVO_NS
 } // namespace MP4
 } // namespace TagLib

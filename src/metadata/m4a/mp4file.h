@@ -6,11 +6,13 @@
 #include <audioproperties.h>
 #include <tbytevector.h>
 #include <tfile.h>
+#include <tpropertymap.h>
 #include <tiostream.h>
 
 #include "brenvo_export.h"
 #include "mp4fourcc.h"
 #include "mp4itunestag.h"
+#include "tpluginpicture.h"
 
 namespace TagLib {
 namespace MP4 {
@@ -58,6 +60,21 @@ public:
   Tag *tag() const override;
   //! The file's audio properties; never null.
   TagLib::AudioProperties *audioProperties() const override;
+
+  /*!
+   * Every field of the tags under the keys TagLib uses for this format, as
+   * TagLib::Plugins::properties() answers. Hides TagLib::File::properties(),
+   * which does not know this class.
+   */
+  PropertyMap properties() const;
+  //! Replaces the fields by \a properties and returns what could not be stored.
+  PropertyMap setProperties(const PropertyMap &properties);
+  //! Removes the unsupported fields that \a properties names.
+  void removeUnsupportedProperties(const StringList &properties);
+  //! The pictures of the tags, in the file's order.
+  Plugins::PictureList pictures() const;
+  //! Replaces the pictures by \a pictures; false when the format holds none.
+  bool setPictures(const Plugins::PictureList &pictures);
   //! MP4 metadata is not written: always false, and the file is untouched.
   bool save() override;
   //! Does nothing: MP4 metadata is not written.

@@ -1,5 +1,7 @@
 #include "mp4propsproxy.h"
 
+#include <algorithm>
+
 #include "mp4trackboxes.h"
 
 namespace TagLib {
@@ -42,6 +44,18 @@ unsigned int Mp4PropsProxy::sampleRate() const
 unsigned int Mp4PropsProxy::channels() const
 {
   return d->audioSampleEntry ? d->audioSampleEntry->channels() : 0;
+}
+
+unsigned long long Mp4PropsProxy::milliseconds() const
+{
+  if(!d->mvhd || d->mvhd->timescale() == 0)
+    return 0;
+  const unsigned long long duration = d->mvhd->duration();
+  const unsigned long long scale = d->mvhd->timescale();
+  // Whole seconds and the rest apart, and the seconds bounded, so that no
+  // 64-bit duration overflows.
+  const unsigned long long whole = std::min<unsigned long long>(duration / scale, 1ULL << 40);
+  return whole * 1000 + duration % scale * 1000 / scale;
 }
 
 unsigned int Mp4PropsProxy::seconds() const

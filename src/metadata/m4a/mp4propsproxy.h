@@ -35,6 +35,8 @@ public:
   unsigned int channels() const;
   //! Whole seconds, rounded down; 0 without a movie header or time scale.
   unsigned int seconds() const;
+  //! The movie's duration in milliseconds, rounded down; 0 without a movie header or time scale.
+  unsigned long long milliseconds() const;
 
 private:
   class Mp4PropsProxyPrivate;

@@ -1,5 +1,8 @@
 #include "taglib_realmediafile.h"
 
+#include <algorithm>
+#include <limits>
+
 #include <id3v1tag.h>
 
 #include "common/fdstream.h"
@@ -167,6 +170,16 @@ int Properties::length() const
   return m_rmff ? static_cast<int>(m_rmff->length() / 1000) : 0;
 }
 
+int Properties::lengthInMilliseconds() const
+{
+  return m_rmff ? static_cast<int>(std::min<unsigned int>(m_rmff->length(), std::numeric_limits<int>::max())) : 0;
+}
+
+int Properties::lengthInSeconds() const
+{
+  return lengthInMilliseconds() / 1000;
+}
+
 int Properties::bitrate() const
 {
   return m_rmff ? static_cast<int>(m_rmff->bitrate() / 1000) : 0;
@@ -247,6 +260,32 @@ RealMedia::Tag *File::RealMediaTag() const
 RealMediaFF *File::reader() const
 {
   return d->rmff.get();
+}
+
+PropertyMap File::properties() const
+{
+  return tag()->properties();
+}
+
+PropertyMap File::setProperties(const PropertyMap &properties)
+{
+  return tag()->setProperties(properties);
+}
+
+void File::removeUnsupportedProperties(const StringList &properties)
+{
+  (void)properties;
+}
+
+Plugins::PictureList File::pictures() const
+{
+  return Plugins::PictureList();
+}
+
+bool File::setPictures(const Plugins::PictureList &pictures)
+{
+  (void)pictures;
+  return false;
 }
 
 } // namespace BRENVO_NS

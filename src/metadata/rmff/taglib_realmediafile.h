@@ -6,8 +6,10 @@
 #include <audioproperties.h>
 #include <tag.h>
 #include <tfile.h>
+#include <tpropertymap.h>
 
 #include "brenvo_export.h"
+#include "tpluginpicture.h"
 
 namespace TagLib {
 namespace ID3v1 {
@@ -103,6 +105,11 @@ public:
 
   int length() const override;      //!< seconds
   int bitrate() const override;     //!< kbit/s
+
+  //! The length in milliseconds, from what the file counts exactly.
+  int lengthInMilliseconds() const;
+  //! The length in whole seconds: lengthInMilliseconds() rounded down.
+  int lengthInSeconds() const;
   int sampleRate() const override;  //!< always 0: not in the header chunks read
   int channels() const override;    //!< always 0
 
@@ -138,6 +145,21 @@ public:
   TagLib::Tag *tag() const override;
   //! The properties; never null, zero when not read.
   AudioProperties *audioProperties() const override;
+
+  /*!
+   * Every field of the tags under the keys TagLib uses for this format, as
+   * TagLib::Plugins::properties() answers. Hides TagLib::File::properties(),
+   * which does not know this class.
+   */
+  PropertyMap properties() const;
+  //! Replaces the fields by \a properties and returns what could not be stored.
+  PropertyMap setProperties(const PropertyMap &properties);
+  //! Removes the unsupported fields that \a properties names.
+  void removeUnsupportedProperties(const StringList &properties);
+  //! The pictures of the tags, in the file's order.
+  Plugins::PictureList pictures() const;
+  //! Replaces the pictures by \a pictures; false when the format holds none.
+  bool setPictures(const Plugins::PictureList &pictures);
   //! The format is read only: writes nothing and returns false.
   bool save() override;
   //! The same object as tag(), with its own type.

@@ -1,6 +1,7 @@
 #include "speexfile.h"
 
 #include "common/fdstream.h"
+#include "common/tagpictures.h"
 
 namespace TagLib {
 namespace Speex {
@@ -163,6 +164,35 @@ void File::read(bool readProperties, AudioProperties::ReadStyle propertiesStyle)
     d->properties.reset();
     setValid(false);
   }
+}
+
+PropertyMap File::properties() const
+{
+  return d->comment ? d->comment->properties() : PropertyMap();
+}
+
+PropertyMap File::setProperties(const PropertyMap &properties)
+{
+  return d->comment ? d->comment->setProperties(properties) : properties;
+}
+
+void File::removeUnsupportedProperties(const StringList &properties)
+{
+  // Every field of a Xiph comment is text: nothing is unsupported.
+  (void)properties;
+}
+
+Plugins::PictureList File::pictures() const
+{
+  return xiphPictures(d->comment.get());
+}
+
+bool File::setPictures(const Plugins::PictureList &pictures)
+{
+  if(!d->comment)
+    return false;
+  setXiphPictures(d->comment.get(), pictures);
+  return true;
 }
 
 } // namespace BRENVO_NS

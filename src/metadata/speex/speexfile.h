@@ -4,10 +4,12 @@
 #include <memory>
 
 #include <oggfile.h>
+#include <tpropertymap.h>
 #include <xiphcomment.h>
 
 #include "brenvo_export.h"
 #include "speexproperties.h"
+#include "tpluginpicture.h"
 
 namespace TagLib {
 namespace Speex {
@@ -50,6 +52,21 @@ public:
 
   //! The header's properties; null when not read or not a Speex stream.
   Properties *audioProperties() const override;
+
+  /*!
+   * Every field of the tags under the keys TagLib uses for this format, as
+   * TagLib::Plugins::properties() answers. Hides TagLib::File::properties(),
+   * which does not know this class.
+   */
+  PropertyMap properties() const;
+  //! Replaces the fields by \a properties and returns what could not be stored.
+  PropertyMap setProperties(const PropertyMap &properties);
+  //! Removes the unsupported fields that \a properties names.
+  void removeUnsupportedProperties(const StringList &properties);
+  //! The pictures of the tags, in the file's order.
+  Plugins::PictureList pictures() const;
+  //! Replaces the pictures by \a pictures; false when the format holds none.
+  bool setPictures(const Plugins::PictureList &pictures);
 
   /*!
    * Renders the comment into packet 1 and lets the Ogg layer rewrite the

@@ -1,6 +1,8 @@
 #include "speexproperties.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include <oggpageheader.h>
 
@@ -19,6 +21,7 @@ public:
   File *file;
   AudioProperties::ReadStyle style;
   int length = 0;
+  int milliseconds = 0;
   int bitrate = 0;
   int sampleRate = 0;
   int channels = 0;
@@ -57,6 +60,16 @@ int Properties::channels() const
   return d->channels;
 }
 
+int Properties::lengthInMilliseconds() const
+{
+  return d->milliseconds;
+}
+
+int Properties::lengthInSeconds() const
+{
+  return d->milliseconds / 1000;
+}
+
 int Properties::speexVersion() const
 {
   return d->speexVersion;
@@ -90,6 +103,10 @@ void Properties::read()
   // beyond what an int holds) is damage, not a duration.
   const int seconds = static_cast<int>(static_cast<std::uint32_t>((end - start) / d->sampleRate));
   d->length = seconds > 0 ? seconds : 0;
+  const unsigned long long ms = static_cast<unsigned long long>(end - start) / static_cast<unsigned long long>(d->sampleRate) * 1000 +
+                                static_cast<unsigned long long>(end - start) % static_cast<unsigned long long>(d->sampleRate) * 1000 /
+                                  static_cast<unsigned long long>(d->sampleRate);
+  d->milliseconds = static_cast<int>(std::min<unsigned long long>(ms, std::numeric_limits<int>::max()));
 }
 
 } // namespace BRENVO_NS

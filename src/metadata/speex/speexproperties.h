@@ -34,6 +34,11 @@ public:
   int sampleRate() const override;
   int channels() const override;
 
+  //! The length in milliseconds, from what the file counts exactly.
+  int lengthInMilliseconds() const;
+  //! The length in whole seconds: lengthInMilliseconds() rounded down.
+  int lengthInSeconds() const;
+
   //! The Speex version number of the header.
   int speexVersion() const;
 

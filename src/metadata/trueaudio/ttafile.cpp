@@ -8,6 +8,7 @@
 #include "common/fdstream.h"
 #include "common/presentedtags.h"
 #include "common/tagblocks.h"
+#include "common/tagpictures.h"
 
 namespace TagLib {
 namespace TTA {
@@ -177,6 +178,32 @@ long File::findID3v1()
   // The last 128 bytes of a short file may lie inside the ID3v2 tag (or the
   // bytes of an empty ID3v2 header); they are not an ID3v1 tag then.
   return findID3v1Tag(*this, d->streamStart);
+}
+
+PropertyMap File::properties() const
+{
+  return d->tags.properties();
+}
+
+PropertyMap File::setProperties(const PropertyMap &properties)
+{
+  return d->tags.setProperties(properties);
+}
+
+void File::removeUnsupportedProperties(const StringList &properties)
+{
+  d->tags.removeUnsupportedProperties(properties);
+}
+
+Plugins::PictureList File::pictures() const
+{
+  return id3v2Pictures(d->tags.rich());
+}
+
+bool File::setPictures(const Plugins::PictureList &pictures)
+{
+  setID3v2Pictures(d->tags.richTag(true), pictures);
+  return true;
 }
 
 } // namespace BRENVO_NS

@@ -5,9 +5,11 @@
 
 #include <audioproperties.h>
 #include <tfile.h>
+#include <tpropertymap.h>
 
 #include "brenvo_export.h"
 #include "ttaproperties.h"
+#include "tpluginpicture.h"
 
 namespace TagLib {
 namespace ID3v1 {
@@ -67,6 +69,21 @@ public:
   TagLib::Tag *tag() const override;
   //! Null when the properties were not read.
   Properties *audioProperties() const override;
+
+  /*!
+   * Every field of the tags under the keys TagLib uses for this format, as
+   * TagLib::Plugins::properties() answers. Hides TagLib::File::properties(),
+   * which does not know this class.
+   */
+  PropertyMap properties() const;
+  //! Replaces the fields by \a properties and returns what could not be stored.
+  PropertyMap setProperties(const PropertyMap &properties);
+  //! Removes the unsupported fields that \a properties names.
+  void removeUnsupportedProperties(const StringList &properties);
+  //! The pictures of the tags, in the file's order.
+  Plugins::PictureList pictures() const;
+  //! Replaces the pictures by \a pictures; false when the format holds none.
+  bool setPictures(const Plugins::PictureList &pictures);
 
   /*!
    * Writes the tags in memory to the file: the ID3v2 tag at its start first,

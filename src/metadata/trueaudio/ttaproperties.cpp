@@ -37,7 +37,7 @@ void Properties::read(const ByteVector &block)
   const std::uint32_t totalSamples = header.u32le();
   // Truncated, not rounded: 1.9 seconds are 1.
   const int seconds = sampleRate > 0 ? static_cast<int>(totalSamples / sampleRate) : 0;
-  set(static_cast<int>(sampleRate), channels, bitsPerSample, seconds);
+  set(static_cast<int>(sampleRate), channels, bitsPerSample, seconds, totalSamples);
 }
 
 } // namespace BRENVO_NS

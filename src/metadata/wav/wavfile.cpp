@@ -86,6 +86,32 @@ bool File::save()
   return false;
 }
 
+PropertyMap File::properties() const
+{
+  return tag()->properties();
+}
+
+PropertyMap File::setProperties(const PropertyMap &properties)
+{
+  return tag()->setProperties(properties);
+}
+
+void File::removeUnsupportedProperties(const StringList &properties)
+{
+  (void)properties;
+}
+
+Plugins::PictureList File::pictures() const
+{
+  return Plugins::PictureList();
+}
+
+bool File::setPictures(const Plugins::PictureList &pictures)
+{
+  (void)pictures;
+  return false;
+}
+
 } // namespace BRENVO_NS
 } // namespace Wav
 } // namespace TagLib

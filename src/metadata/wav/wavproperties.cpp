@@ -1,5 +1,7 @@
 #include "wavproperties.h"
 
+#include <algorithm>
+#include <limits>
 #include <cstdint>
 #include <iostream>
 
@@ -22,6 +24,7 @@ constexpr unsigned int formatFieldsSize = 12;
 Properties::Properties(ReadStyle style) :
   AudioProperties(style),
   m_length(0),
+  m_milliseconds(0),
   m_bitrate(0),
   m_sampleRate(0),
   m_channels(0)
@@ -34,6 +37,8 @@ int Properties::length() const { return m_length; }
 int Properties::bitrate() const { return m_bitrate; }
 int Properties::sampleRate() const { return m_sampleRate; }
 int Properties::channels() const { return m_channels; }
+int Properties::lengthInMilliseconds() const { return m_milliseconds; }
+int Properties::lengthInSeconds() const { return m_milliseconds / 1000; }
 
 void Properties::read(IOStream *stream)
 {
@@ -89,6 +94,8 @@ void Properties::read(IOStream *stream)
   m_bitrate = static_cast<int>(static_cast<std::uint32_t>(byteRate * 8u) / 1000u);
   if(byteRate != 0) {
     m_length = static_cast<int>(dataLength / byteRate);
+    m_milliseconds = static_cast<int>(std::min<unsigned long long>(static_cast<unsigned long long>(dataLength) * 1000 / byteRate,
+                                                                   std::numeric_limits<int>::max()));
   }
   else {
     std::cerr << "Error in parsing WavHeader - num_avg_bytes_per_sec should not be 0 - file is corrupted!"

@@ -25,6 +25,11 @@ public:
   int sampleRate() const override;
   int channels() const override;
 
+  //! The length in milliseconds, from what the file counts exactly.
+  int lengthInMilliseconds() const;
+  //! The length in whole seconds: lengthInMilliseconds() rounded down.
+  int lengthInSeconds() const;
+
   /*!
    * Walks the RIFF chunks behind the 12-byte file header to the first
    * "fmt " and "data" chunks and takes channels, sample rate and byte rate
@@ -35,6 +40,7 @@ public:
 
 private:
   int m_length;
+  int m_milliseconds;
   int m_bitrate;
   int m_sampleRate;
   int m_channels;

@@ -7,6 +7,7 @@
 #include "common/fdstream.h"
 #include "common/presentedtags.h"
 #include "common/tagblocks.h"
+#include "common/tagpictures.h"
 
 namespace TagLib {
 namespace WavPack {
@@ -156,6 +157,32 @@ long File::checkAPEFooter(long footerLocation)
      footer.completeTagSize() > static_cast<unsigned long>(footerLocation))
     return -1;
   return footerLocation;
+}
+
+PropertyMap File::properties() const
+{
+  return d->tags.properties();
+}
+
+PropertyMap File::setProperties(const PropertyMap &properties)
+{
+  return d->tags.setProperties(properties);
+}
+
+void File::removeUnsupportedProperties(const StringList &properties)
+{
+  d->tags.removeUnsupportedProperties(properties);
+}
+
+Plugins::PictureList File::pictures() const
+{
+  return apePictures(d->tags.rich());
+}
+
+bool File::setPictures(const Plugins::PictureList &pictures)
+{
+  setAPEPictures(d->tags.richTag(true), pictures);
+  return true;
 }
 
 } // namespace BRENVO_NS

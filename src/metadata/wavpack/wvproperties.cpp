@@ -53,12 +53,13 @@ void Properties::read(const ByteVector &block)
   const int channels = (flags & 4) ? 1 : 2;
 
   int seconds = 0;
-  if(sampleRate > 0 && totalSamples != unknownSampleCount) {
+  const bool counted = totalSamples != unknownSampleCount;
+  if(sampleRate > 0 && counted) {
     // Rounds to the nearest second; unsigned 32-bit like the header field.
     const std::uint32_t rounded = totalSamples + sampleRate / 2;
     seconds = static_cast<int>(rounded / sampleRate);
   }
-  set(static_cast<int>(sampleRate), channels, bitsPerSample, seconds);
+  set(static_cast<int>(sampleRate), channels, bitsPerSample, seconds, counted ? totalSamples : 0);
 }
 
 } // namespace BRENVO_NS
