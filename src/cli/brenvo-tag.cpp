@@ -1,9 +1,13 @@
 // brenvo-tag: reads and writes tags through TagLib with this library's plug-ins.
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <getopt.h>
 #include <iomanip>
 #include <iostream>
+#include <iterator>
 #include <limits>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -12,6 +16,7 @@
 #include <audioproperties.h>
 #include <fileref.h>
 #include <tag.h>
+#include <tpropertymap.h>
 
 #include "extras.h"
 #include "options.h"
@@ -26,12 +31,12 @@ const char usage[] =
   "       brenvo-tag scan [-j N] DIR\n"
   "\n"
   "Prints the tag and audio properties of each FILE, or, with any of the\n"
-  "options -t -a -A -c -g -y -T, sets those fields and saves the file.\n"
+  "options -t -a -A -c -g -y -T -s -r --picture, sets those fields and saves the file.\n"
   "Opens every format TagLib reads plus MP4/M4A, ASF/WMA, RealMedia, Audible\n"
   "(.aa), raw AAC, WavPack, Speex, TrueAudio and WAVE.\n"
   "\n"
-  "  --json        one JSON object per file and line: file, format, tag, properties\n"
-  "                (null where absent)\n"
+  "  --json        one JSON object per file and line: file, format, tag (with the\n"
+  "                whole property map and the pictures), properties (null where absent)\n"
   "  -t TITLE      set the title\n"
   "  -a ARTIST     set the artist\n"
   "  -A ALBUM      set the album\n"
@@ -39,6 +44,10 @@ const char usage[] =
   "  -g GENRE      set the genre\n"
   "  -y YEAR       set the year (a whole number)\n"
   "  -T TRACK      set the track number (a whole number)\n"
+  "  -s KEY=VALUE  set the property KEY (e.g. COMPOSER) to VALUE; repeat a key\n"
+  "                for several values\n"
+  "  -r KEY        remove the property KEY\n"
+  "  --picture IMAGE  set the front cover to the image file IMAGE\n"
   "  --extensions  list the file name extensions this library adds, one per line\n"
   "  -h, --help    show this text\n"
   "\n"
@@ -49,14 +58,21 @@ const char usage[] =
   "exit status is 0 even when some files fail.\n"
   "\n"
   "A file that cannot be opened, or whose save fails, is reported on standard\n"
-  "error as 'brenvo-tag: FILE: REASON'; the other files are still processed and\n"
-  "the exit status is 1.\n";
+  "error as 'brenvo-tag: FILE: REASON'; so is a property or picture the format\n"
+  "cannot hold (the rest is saved). The other files are still processed and the\n"
+  "exit status is 1.\n";
 
 struct Edits
 {
   std::optional<std::string> title, artist, album, comment, genre;
   std::optional<unsigned int> year, track;
-  bool any() const { return title || artist || album || comment || genre || year || track; }
+  // Each key's new values, in the order given; an empty list removes the key.
+  std::map<std::string, std::vector<std::string>> properties;
+  std::optional<std::string> picture;
+  bool any() const
+  {
+    return title || artist || album || comment || genre || year || track || !properties.empty() || picture;
+  }
 };
 
 struct Options
@@ -74,15 +90,16 @@ void fail(const std::string &file, const std::string &reason)
 // Parses the command line; returns an exit status when the tool should stop.
 std::optional<int> parseArguments(int argc, char *argv[], Options &options)
 {
-  enum { JsonOption = 256, ExtensionsOption };
+  enum { JsonOption = 256, ExtensionsOption, PictureOption };
   static const option longOptions[] = {{"json", no_argument, nullptr, JsonOption},
                                        {"extensions", no_argument, nullptr, ExtensionsOption},
+                                       {"picture", required_argument, nullptr, PictureOption},
                                        {"help", no_argument, nullptr, 'h'},
                                        {nullptr, 0, nullptr, 0}};
   // Our own messages, prefixed "brenvo-tag:" whatever path the tool was run by.
   opterr = 0;
   Edits &e = options.edits;
-  for(int c; (c = getopt_long(argc, argv, ":t:a:A:c:g:y:T:h", longOptions, nullptr)) != -1;) {
+  for(int c; (c = getopt_long(argc, argv, ":t:a:A:c:g:y:T:s:r:h", longOptions, nullptr)) != -1;) {
     switch(c) {
     case 'h': std::cout << usage; return 0;
     case JsonOption: options.json = true; break;
@@ -95,6 +112,18 @@ std::optional<int> parseArguments(int argc, char *argv[], Options &options)
     case 'A': e.album = optarg; break;
     case 'c': e.comment = optarg; break;
     case 'g': e.genre = optarg; break;
+    case 's': {
+      const char *equals = std::strchr(optarg, '=');
+      if(!equals || equals == optarg) {
+        std::cerr << "brenvo-tag: -s needs KEY=VALUE, not '" << optarg << "'\n";
+        return 2;
+      }
+      std::vector<std::string> &values = e.properties[std::string(optarg, static_cast<std::size_t>(equals - optarg))];
+      values.emplace_back(equals + 1);
+      break;
+    }
+    case 'r': e.properties[optarg].clear(); break;
+    case PictureOption: e.picture = optarg; break;
     case 'y':
     case 'T': {
       const auto number = brenvo_cli::parseWhole(optarg, 0, std::numeric_limits<unsigned int>::max());
@@ -141,19 +170,27 @@ void printText(const std::string &path, const TagLib::FileRef &ref)
               << "comment - \"" << tag->comment().to8Bit(true) << "\"\n"
               << "track   - \"" << tag->track() << "\"\n"
               << "genre   - \"" << tag->genre().to8Bit(true) << "\"\n";
-    const auto extras = brenvo_cli::extraFields(ref.file());
-    if(!extras.empty()) {
-      std::cout << "-- TAG (format) --\n";
-      for(const auto &field : extras)
-        std::cout << std::left << std::setw(9) << field.first << "- \"" << brenvo_cli::fieldText(field.second) << "\"\n";
+    // Every field the file holds, as TagLib's own tag reader lists them.
+    const TagLib::PropertyMap map = TagLib::Plugins::properties(ref.file());
+    std::size_t width = 0;
+    for(const auto &entry : map)
+      width = std::max<std::size_t>(width, entry.first.to8Bit(true).size());
+    std::cout << "-- TAG (properties) --\n";
+    for(const auto &entry : map) {
+      for(const TagLib::String &value : entry.second)
+        std::cout << std::left << std::setw(static_cast<int>(width)) << entry.first.to8Bit(true) << " - \""
+                  << value.to8Bit(true) << "\"\n";
     }
+    for(const TagLib::Plugins::Picture &picture : TagLib::Plugins::pictures(ref.file()))
+      std::cout << "picture - type " << picture.type() << ", " << picture.mimeType().to8Bit(true) << ", "
+                << picture.data().size() << " bytes, \"" << picture.description().to8Bit(true) << "\"\n";
   }
   if(const TagLib::AudioProperties *props = ref.audioProperties()) {
     std::cout << "-- AUDIO --\n"
               << "bitrate     - " << props->bitrate() << "\n"
               << "sample rate - " << props->sampleRate() << "\n"
               << "channels    - " << props->channels() << "\n"
-              << "length      - " << lengthText(props->length()) << "\n";
+              << "length      - " << lengthText(TagLib::Plugins::lengthInSeconds(props)) << "\n";
   }
   std::cout << std::endl;
 }
@@ -171,6 +208,44 @@ bool applyEdits(const std::string &path, TagLib::FileRef &ref, const Edits &e)
     return false;
   }
   const auto utf8 = [](const std::string &s) { return TagLib::String(s, TagLib::String::UTF8); };
+  bool complete = true;
+  if(!e.properties.empty()) {
+    TagLib::PropertyMap map = TagLib::Plugins::properties(ref.file());
+    for(const auto &entry : e.properties) {
+      TagLib::StringList values;
+      for(const std::string &value : entry.second)
+        values.append(utf8(value));
+      if(values.isEmpty())
+        map.erase(utf8(entry.first));
+      else
+        map.replace(utf8(entry.first), values);
+    }
+    const TagLib::PropertyMap refused = TagLib::Plugins::setProperties(ref.file(), map);
+    for(const auto &entry : refused) {
+      fail(path, "the format cannot hold the property " + entry.first.to8Bit(true));
+      complete = false;
+    }
+  }
+  if(e.picture) {
+    std::ifstream in(*e.picture, std::ios::binary);
+    const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if(!in.good() && !in.eof()) {
+      fail(path, "cannot read the picture " + *e.picture);
+      return false;
+    }
+    const TagLib::ByteVector data(image.data(), static_cast<unsigned int>(image.size()));
+    // The new front cover replaces the old ones; other pictures stay.
+    TagLib::Plugins::PictureList pictures;
+    for(const TagLib::Plugins::Picture &picture : TagLib::Plugins::pictures(ref.file())) {
+      if(picture.type() != TagLib::Plugins::Picture::FrontCover)
+        pictures.append(picture);
+    }
+    pictures.prepend(TagLib::Plugins::Picture(data, brenvo_cli::imageMime(data)));
+    if(!TagLib::Plugins::setPictures(ref.file(), pictures)) {
+      fail(path, "the format holds no pictures");
+      complete = false;
+    }
+  }
   if(e.title) tag->setTitle(utf8(*e.title));
   if(e.artist) tag->setArtist(utf8(*e.artist));
   if(e.album) tag->setAlbum(utf8(*e.album));
@@ -182,7 +257,7 @@ bool applyEdits(const std::string &path, TagLib::FileRef &ref, const Edits &e)
     fail(path, "saving failed (the format is read-only here, or the file cannot be written)");
     return false;
   }
-  return true;
+  return complete;
 }
 
 } // namespace

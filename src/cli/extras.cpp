@@ -4,10 +4,6 @@
 
 namespace brenvo_cli {
 
-namespace {
-
-// Our MP4 tag keeps the cover's bytes but not the data box's type, so the
-// image names its own type.
 std::string imageMime(const TagLib::ByteVector &image)
 {
   if(image.startsWith(TagLib::ByteVector("\xFF\xD8\xFF", 3)))
@@ -20,8 +16,6 @@ std::string imageMime(const TagLib::ByteVector &image)
     return "image/bmp";
   return "application/octet-stream";
 }
-
-} // namespace
 
 std::vector<Field> extraFields(TagLib::File *file)
 {
@@ -41,17 +35,6 @@ std::vector<Field> extraFields(TagLib::File *file)
       fields.emplace_back("cover", nlohmann::ordered_json{{"size", cover.size()}, {"mime", imageMime(cover)}});
   }
   return fields;
-}
-
-std::string fieldText(const nlohmann::ordered_json &value)
-{
-  if(value.is_string())
-    return value.get<std::string>();
-  if(value.is_null())
-    return "none";
-  if(value.is_object() && value.contains("size") && value.contains("mime"))
-    return value["size"].dump() + " bytes, " + value["mime"].get<std::string>();
-  return value.dump();
 }
 
 } // namespace brenvo_cli

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 namespace TagLib {
+class ByteVector;
 class File;
 }
 
@@ -19,8 +20,8 @@ using Field = std::pair<std::string, nlohmann::ordered_json>;
 //! The format-specific fields the tool shows for \a file (none for most formats).
 std::vector<Field> extraFields(TagLib::File *file);
 
-//! A field's value as the text output shows it.
-std::string fieldText(const nlohmann::ordered_json &value);
+//! The MIME type the first bytes of \a image announce; "application/octet-stream" when unknown.
+std::string imageMime(const TagLib::ByteVector &image);
 
 } // namespace brenvo_cli
 

@@ -10,6 +10,7 @@
 #include <audioproperties.h>
 #include <fileref.h>
 #include <tag.h>
+#include <tpropertymap.h>
 
 #include "extras.h"
 #include "tplugins.h"
@@ -49,13 +50,29 @@ std::string jsonLine(const std::string &path, const TagLib::FileRef &ref)
       {"track", tag->track()}};
     for(const auto &field : extraFields(ref.file()))
       t[field.first] = field.second;
+    // Every field under its property key, each with all its values.
+    nlohmann::ordered_json map = nlohmann::ordered_json::object();
+    for(const auto &entry : TagLib::Plugins::properties(ref.file())) {
+      nlohmann::ordered_json values = nlohmann::ordered_json::array();
+      for(const TagLib::String &value : entry.second)
+        values.push_back(value.to8Bit(true));
+      map[entry.first.to8Bit(true)] = values;
+    }
+    t["properties"] = map;
+    nlohmann::ordered_json pictures = nlohmann::ordered_json::array();
+    for(const TagLib::Plugins::Picture &picture : TagLib::Plugins::pictures(ref.file())) {
+      pictures.push_back({{"type", static_cast<int>(picture.type())}, {"mime", picture.mimeType().to8Bit(true)},
+                          {"description", picture.description().to8Bit(true)}, {"size", picture.data().size()}});
+    }
+    t["pictures"] = pictures;
     out["tag"] = t;
   }
   else {
     out["tag"] = nullptr;
   }
   if(const TagLib::AudioProperties *props = ref.audioProperties()) {
-    out["properties"] = {{"length", props->length()}, {"bitrate", props->bitrate()},
+    out["properties"] = {{"length", props->length()}, {"lengthMs", TagLib::Plugins::lengthInMilliseconds(props)},
+                         {"bitrate", props->bitrate()},
                          {"sampleRate", props->sampleRate()}, {"channels", props->channels()}};
   }
   else {

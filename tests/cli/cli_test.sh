@@ -30,6 +30,18 @@ check "JSON names TagLib's own format by its namespace" "grep -q '\"format\":\"M
 check "MP4 disc and tempo are JSON numbers" "grep -q '\"disc\":2,\"bpm\":120' '$work/json'"
 check "MP4 cover is its size and MIME type" "grep -q '\"cover\":{\"size\":96,\"mime\":\"image/png\"}' '$work/json'"
 
+cp "$data/trueaudio/mono16-id3v2.tta" "$work/t.tta"
+"$tool" -s CONDUCTOR=Someone -s CONDUCTOR=Other -r COMMENT --picture "$data/m4a/cover.png" "$work/t.tta"
+check "setting properties and a picture exits 0" "[ \$? -eq 0 ]"
+"$tool" --json "$work/t.tta" > "$work/json"
+check "JSON gives the exact length" "grep -q '\"lengthMs\":1900' '$work/json'"
+check "a property set twice holds both values" "grep -q '\"CONDUCTOR\":\\[\"Someone\",\"Other\"\\]' '$work/json'"
+check "a removed property is gone, the others stay" "! grep -q COMMENT '$work/json' && grep -q '\"ALBUM\":\\[\"Samples\"\\]' '$work/json'"
+check "the picture reads back as the front cover" "grep -q '\"pictures\":\\[{\"type\":3,\"mime\":\"image/png\",\"description\":\"\",\"size\":96}\\]' '$work/json'"
+cp "$data/rmff/ac3.rm" "$work/r.rm"
+"$tool" -s TITLE=x "$work/r.rm" 2> "$work/err"
+check "a read-only format cannot be set" "[ \$? -eq 1 ] && grep -q '^brenvo-tag: ' '$work/err'"
+
 "$tool" --extensions > "$work/ext"
 status=$?
 check "--extensions exits 0" "[ $status -eq 0 ]"
@@ -59,6 +71,8 @@ done <<EOF
 -T -1
 -T 4294967296
 -y +3
+-s NOEQUALS
+-s =value
 scan -j 4x
 scan -j 0
 scan -j 257

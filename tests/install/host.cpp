@@ -27,11 +27,15 @@ int main(int argc, char *argv[])
     if(f.isNull() || !f.tag())
       return 1;
     std::cout << argv[i] << ": " << f.tag()->title() << " / "
-              << (f.audioProperties() ? f.audioProperties()->sampleRate() : 0) << " Hz\n";
+              << (f.audioProperties() ? f.audioProperties()->sampleRate() : 0) << " Hz / "
+              << TagLib::Plugins::lengthInMilliseconds(f.audioProperties()) << " ms\n";
+    // The companion API answers where TagLib's non-virtual calls cannot.
+    if(TagLib::Plugins::properties(f.file())["TITLE"].toString() != f.tag()->title())
+      return 1;
     const char *dot = std::strrchr(argv[i], '.');
     if(dot && std::strcmp(dot, ".m4a") == 0) {
       const auto *mp4 = dynamic_cast<brenvo_taglib::MP4File *>(f.file());
-      if(!mp4 || dynamic_cast<TaglibMP4File *>(f.file())
+      if(!mp4 || dynamic_cast<TaglibMP4File *>(f.file()) || TagLib::Plugins::lengthInMilliseconds(f.audioProperties()) <= 0
          || mp4->tag()->composer().isEmpty() || mp4->tag()->cover().isEmpty())
         return 1;
       std::cout << "  composer: " << mp4->tag()->composer()

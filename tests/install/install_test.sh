@@ -17,6 +17,14 @@ export PKG_CONFIG_PATH="$libdir/pkgconfig"
 "$cxx" -std=c++17 $flags "$src/host.cpp" -o "$work/host-pc" $(pkg-config --cflags --libs brenvo_taglib)
 LD_LIBRARY_PATH="$libdir" "$work/host-pc" "$@"
 
+# The README's host example, as a reader would copy it.
+sed -n '/^```cpp$/,/^```$/{/^```/d;p;}' "$src/../../README.md" | awk '/^int main/{n++} n<=1' > "$work/readme.cpp"
+grep -q 'TagLib::Plugins::properties' "$work/readme.cpp"
+# shellcheck disable=SC2046,SC2086
+"$cxx" -std=c++17 $flags "$work/readme.cpp" -o "$work/readme-host" $(pkg-config --cflags --libs brenvo_taglib)
+LD_LIBRARY_PATH="$libdir" "$work/readme-host" "$@" > "$work/readme-out"
+grep -q ' ms$' "$work/readme-out"
+
 # 2. find_package
 cmake -S "$src/host-project" -B "$work/cm" -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
