@@ -319,7 +319,7 @@ TEST(AsfRead, DamagedHeadersNeverSpillOverTheHeader)
   EXPECT_GT(saved, 0);
 }
 
-TEST(AsfTag, TrackYearAndEmptiness)
+TEST(AsfTag, TrackYearEmptinessAndSelfAssignment)
 {
   TagLib::ASF::Tag tag, copyright, rating, album;
   tag.setAttribute("WM/Track", Attribute(4u));
@@ -336,6 +336,11 @@ TEST(AsfTag, TrackYearAndEmptiness)
   rating.setRating("x");
   album.setAlbum("");
   EXPECT_FALSE(copyright.isEmpty() || rating.isEmpty() || album.isEmpty());
+  // Attributes share their value; assigning one to itself keeps it.
+  Attribute a(String("a"));
+  const Attribute &alias = a;
+  a = alias;
+  EXPECT_EQ(a.toString(), "a");
 }
 
 // Each case's file, edited and saved, byte for byte.

@@ -128,6 +128,7 @@ TEST(Audible, Headers)
 TEST(Audible, ResolverOnMissingAndJunkFiles)
 {
   TempDir dir;
+  EXPECT_EQ(Book((dir.path() + "/missing.aa").c_str()).tag(), nullptr);
   // The resolver opens the stream first: no file object for a missing file, one with a tag for junk.
   TagLib::AudibleFileTypeResolver resolver;
   EXPECT_EQ(resolver.createFile((dir.path() + "/missing.aa").c_str(), true, TagLib::AudioProperties::Average), nullptr);
