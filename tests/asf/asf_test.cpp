@@ -238,10 +238,10 @@ TEST(AsfRead, HeadersFromWellFormedToHostile)
     // Title "abc" with two zero code units, artist "ab" with one, comment "x" with its terminator.
     {"texts", file({object(contentDescriptionGuid, texts(10, 6, 4) + utf16("abc", false) + std::string(4, '\0') +
                                                        utf16("ab") + utf16("x"))}), "abc|ab|x", true},
-    // A text overrunning the object ends the texts; those before it stay. The preroll is part of the length.
+    // A text overrunning the object ends the texts; those before it stay. The play duration includes the preroll.
     {"text overrun", file({object(contentDescriptionGuid, texts(4, 200, 4) + utf16("t") + utf16("x")),
                            fileProperties(2300000000ull, 3000)}), "t|| | 227s 0Hz 0ch 0kbps", true},
-    // 0x8002 bytes: negative as a signed 16-bit length.
+    // 0x8002 bytes: negative as a signed 16-bit length. A preroll beyond the play duration leaves no length.
     {"long text", file({object(contentDescriptionGuid, texts(0x8002, 0, 0) + utf16(std::string(0x4001, 'z'), false)),
                         fileProperties(10000000, 5000)}), std::string(0x4001, 'z') + "||", true},
     // Bytes a parser does not consume: after the texts and after the records the count announces.
