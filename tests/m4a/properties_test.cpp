@@ -9,20 +9,6 @@ using namespace mp4test;
 
 namespace {
 
-struct Props
-{
-  int length, bitrate, sampleRate, channels;
-  bool operator==(const Props &o) const
-  {
-    return length == o.length && bitrate == o.bitrate && sampleRate == o.sampleRate && channels == o.channels;
-  }
-};
-
-std::ostream &operator<<(std::ostream &out, const Props &p)
-{
-  return out << "{" << p.length << " s, " << p.bitrate << " kb/s, " << p.sampleRate << " Hz, " << p.channels << " ch}";
-}
-
 std::string mp4a(std::uint16_t channels, std::uint32_t rate16, const std::string &esdsBox)
 {
   return audioEntry("mp4a", channels, rate16, esdsBox);
@@ -66,15 +52,10 @@ TEST(Mp4Properties, FromBuiltFiles)
                                      .u8((12345 >> 1) & 0xFF).u8(((12345 & 1) << 7) | (1 << 3)).str();
   const unsigned sbr = (5u << 27) | (6u << 23) | (2u << 19) | (3u << 15) | (2u << 10);
 
-  const struct
-  {
-    const char *name;
-    std::string bytes;
-    Props expected;
-  } cases[] = {
+  // Expected: seconds, kbit/s, Hz, channels.
+  const struct { const char *name; std::string bytes; std::vector<int> expected; } cases[] = {
     {"AAC track, length rounded down", file(mvhd(44100, 441099) + track(mp4a(2, 0xAC440000u, esds(128000)))), {10, 128, 44100, 2}},
     {"bit rate rounded down", file(track(mp4a(2, 0xBB800000u, esds(127999)))), {0, 127, 48000, 2}},
-    {"under 1 kb/s", file(track(mp4a(2, 0xBB800000u, esds(999)))), {0, 0, 48000, 2}},
     {"time scale 0", file(mvhd(0, 5000)), {0, 0, 0, 0}},
     {"64-bit duration", file(mvhd(600, 4294967296ull, 1)), {7158278, 0, 0, 0}},
     {"movie header version 2", file(mvhd(1000, 9000, 2)), {9, 0, 0, 0}},
@@ -94,7 +75,6 @@ TEST(Mp4Properties, FromBuiltFiles)
      soundMedia(hdlr("soun") + box("minf", box("stbl", stsd(mp4a(1, 22050u << 16, esds(32000)) +
                                                             mp4a(2, 48000u << 16, esds(64000)), 2)))),
      {0, 32, 22050, 1}},
-    {"ALAC", file(track(audioEntry("alac", 1, 44100u << 16, box("alac", std::string(28, '\0'))))), {0, 0, 44100, 1}},
     {"drms", file(track(audioEntry("drms", 2, 44100u << 16, esds(0)))), {0, 0, 44100, 2}},
     {"four-byte descriptor lengths", withEsds(esds(128000, std::string(), true)), {0, 128, 44100, 2}},
     {"esds with no descriptor", withEsds(fullBox("esds", 0, 0)), {0, 0, 44100, 2}},
@@ -117,6 +97,6 @@ TEST(Mp4Properties, FromBuiltFiles)
   for(const auto &c : cases) {
     OpenedFile f(c.bytes);
     const TagLib::AudioProperties *p = f->audioProperties();
-    EXPECT_EQ(c.expected, (Props{p->length(), p->bitrate(), p->sampleRate(), p->channels()})) << c.name;
+    EXPECT_EQ(c.expected, (std::vector<int>{p->length(), p->bitrate(), p->sampleRate(), p->channels()})) << c.name;
   }
 }
