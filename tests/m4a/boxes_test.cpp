@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "mp4builder.h"
-#include "mp4testfile.h"
 
 using namespace mp4test;
 

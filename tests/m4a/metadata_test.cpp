@@ -6,7 +6,6 @@
 #include "common/fdstream.h"
 #include "m4a/mp4itunestag.h"
 #include "mp4builder.h"
-#include "mp4testfile.h"
 
 using namespace mp4test;
 using TagLib::ByteVector;

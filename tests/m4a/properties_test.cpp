@@ -3,27 +3,21 @@
 #include <gtest/gtest.h>
 
 #include "mp4builder.h"
-#include "mp4testfile.h"
 
 using namespace mp4test;
 
 namespace {
 
-std::string mp4a(std::uint16_t channels, std::uint32_t rate16, const std::string &esdsBox)
-{
-  return audioEntry("mp4a", channels, rate16, esdsBox);
-}
-
 //! One AAC track at 44.1 kHz stereo with the given esds.
 std::string withEsds(const std::string &esdsBox)
 {
-  return file(track(mp4a(2, 44100u << 16, esdsBox)));
+  return file(track(audioEntry(2, 44100u << 16, esdsBox)));
 }
 
 //! One AAC track at 64 kb/s whose entry says \a channels and \a rate16, and whose stream configuration is \a config.
 std::string withConfig(std::uint16_t channels, std::uint32_t rate16, const std::string &config)
 {
-  return file(track(mp4a(channels, rate16, esds(64000, config))));
+  return file(track(audioEntry(channels, rate16, esds(64000, config))));
 }
 
 std::string soundMedia(const std::string &media)
@@ -35,7 +29,7 @@ std::string soundMedia(const std::string &media)
 
 TEST(Mp4Properties, FromBuiltFiles)
 {
-  const std::string stbl = box("minf", box("stbl", stsd(mp4a(2, 0xAC440000u, esds(96000)))));
+  const std::string stbl = box("minf", box("stbl", stsd(audioEntry(2, 0xAC440000u, esds(96000)))));
   const std::string shortHdlr = fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text("soun").str());
   std::string shortEs = esds(128000);
   shortEs[13] = 19;  // an ES descriptor length of 19
@@ -54,8 +48,8 @@ TEST(Mp4Properties, FromBuiltFiles)
 
   // Expected: seconds, kbit/s, Hz, channels.
   const struct { const char *name; std::string bytes; std::vector<int> expected; } cases[] = {
-    {"AAC track, length rounded down", file(mvhd(44100, 441099) + track(mp4a(2, 0xAC440000u, esds(128000)))), {10, 128, 44100, 2}},
-    {"bit rate rounded down", file(track(mp4a(2, 0xBB800000u, esds(127999)))), {0, 127, 48000, 2}},
+    {"AAC track, length rounded down", file(mvhd(44100, 441099) + track(audioEntry(2, 0xAC440000u, esds(128000)))), {10, 128, 44100, 2}},
+    {"bit rate rounded down", file(track(audioEntry(2, 0xBB800000u, esds(127999)))), {0, 127, 48000, 2}},
     {"time scale 0", file(mvhd(0, 5000)), {0, 0, 0, 0}},
     {"64-bit duration", file(mvhd(600, 4294967296ull, 1)), {7158278, 0, 0, 0}},
     {"movie header version 2", file(mvhd(1000, 9000, 2)), {9, 0, 0, 0}},
@@ -63,19 +57,19 @@ TEST(Mp4Properties, FromBuiltFiles)
      box("moov", fullBox("mvhd", 0, 0, ByteBuilder().be32(0).be32(0).be32(1000).be32(5000).str()) +
                    box("free", std::string(120, '\x01'))),
      {0, 0, 0, 0}},
-    {"no sound track", file(mvhd(1000, 3000) + track(mp4a(2, 0xAC440000u, esds(1)), "vide")), {3, 0, 0, 0}},
+    {"no sound track", file(mvhd(1000, 3000) + track(audioEntry(2, 0xAC440000u, esds(1)), "vide")), {3, 0, 0, 0}},
     {"handler before minf", soundMedia(hdlr("soun") + stbl), {0, 96, 44100, 2}},
     {"handler with no name", soundMedia(shortHdlr + stbl), {0, 96, 44100, 2}},
     {"minf before handler", soundMedia(stbl + hdlr("soun")), {0, 0, 0, 0}},
     {"video handler", soundMedia(hdlr("vide") + stbl), {0, 0, 0, 0}},
     {"later sound track wins",
-     file(track(mp4a(1, 22050u << 16, esds(32000, asc(2, 7, 1)))) + track(mp4a(2, 44100u << 16, esds(128000, asc(2, 4, 2))))),
+     file(track(audioEntry(1, 22050u << 16, esds(32000, asc(2, 7, 1)))) + track(audioEntry(2, 44100u << 16, esds(128000, asc(2, 4, 2))))),
      {0, 128, 44100, 2}},
     {"first sample entry only",
-     soundMedia(hdlr("soun") + box("minf", box("stbl", stsd(mp4a(1, 22050u << 16, esds(32000)) +
-                                                            mp4a(2, 48000u << 16, esds(64000)), 2)))),
+     soundMedia(hdlr("soun") + box("minf", box("stbl", stsd(audioEntry(1, 22050u << 16, esds(32000)) +
+                                                            audioEntry(2, 48000u << 16, esds(64000)), 2)))),
      {0, 32, 22050, 1}},
-    {"drms", file(track(audioEntry("drms", 2, 44100u << 16, esds(0)))), {0, 0, 44100, 2}},
+    {"drms", file(track(audioEntry(2, 44100u << 16, esds(0), "drms"))), {0, 0, 44100, 2}},
     {"four-byte descriptor lengths", withEsds(esds(128000, std::string(), true)), {0, 128, 44100, 2}},
     {"esds with no descriptor", withEsds(fullBox("esds", 0, 0)), {0, 0, 44100, 2}},
     {"short ES descriptor", withEsds(shortEs), {0, 0, 44100, 2}},

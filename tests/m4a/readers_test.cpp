@@ -3,7 +3,6 @@
 
 #include "tresolvers.h"
 #include "mp4builder.h"
-#include "mp4testfile.h"
 
 using namespace mp4test;
 using TagLib::MP4::Fourcc;
@@ -152,7 +151,7 @@ TEST(Mp4File, SurvivesAnyDamagedByte)
   // code in it is hit. Opening must neither crash nor hang.
   const std::string good =
     file(mvhd(1000, 3000) +
-         track(audioEntry("mp4a", 2, 44100u << 16, esds(128000, ByteBuilder().be16(0x1210).str()))) +
+         track(audioEntry(2, 44100u << 16, esds(128000, ByteBuilder().be16(0x1210).str()))) +
          tagBoxes(item("\251nam", "Title") + item("trkn", ByteBuilder().be32(5).be32(0).str(), 0) +
                   item("gnre", ByteBuilder().be16(18).str(), 0) +
                   box("covr", fullBox("data", 0, 13, "RSVDimg1") + fullBox("data", 0, 13, "RSVDimg2"))),
