@@ -41,7 +41,7 @@ TEST(Mp4Boxes, ChildPastTheEndIsReported)
   ASSERT_EQ(100u, stbl.size());
   brenvo_test::StderrCapture capture;
   OpenedFile f(box("ftyp", "M4A ") + stbl);
-  EXPECT_EQ("Error in mp4 file " + f.path() + " stbl box contains bad box with name: stsz\n", capture.text());
+  EXPECT_EQ("Error in mp4 file " + f.path + " stbl box contains bad box with name: stsz\n", capture.text());
 }
 
 TEST(Mp4Boxes, BadOrHugeChildIsReported)

@@ -6,7 +6,6 @@
 // the bytes as an MP4 file.
 #include <cstdint>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include "bytebuilder.h"
@@ -112,34 +111,26 @@ inline std::string asc(unsigned objectType, unsigned frequencyIndex, unsigned ch
   return ByteBuilder().be16(static_cast<std::uint16_t>((objectType << 11) | (frequencyIndex << 7) | (channels << 3))).str();
 }
 
-//! Writes \a bytes to a temporary .m4a file and opens it as an MP4 file.
-class OpenedFile
+//! \a bytes written to a temporary .m4a file and opened as an MP4 file.
+struct OpenedFile
 {
-public:
-  explicit OpenedFile(const std::string &bytes)
-    : m_path(m_dir.write("test.m4a", bytes)), m_file(std::make_unique<TagLib::MP4::File>(m_path.c_str()))
-  {
-  }
-  TagLib::MP4::File *operator->() const { return m_file.get(); }
-  const std::string &path() const { return m_path; }
+  explicit OpenedFile(const std::string &bytes) : path(dir.write("test.m4a", bytes)), file(path.c_str()) {}
+  TagLib::MP4::File *operator->() { return &file; }
 
-private:
-  brenvo_test::TempDir m_dir;
-  std::string m_path;
-  std::unique_ptr<TagLib::MP4::File> m_file;
+  brenvo_test::TempDir dir;
+  std::string path;
+  TagLib::MP4::File file;
 };
 
-//! Bytes this process has read so far ("rchar" of /proc/self/io).
+//! Bytes this process has read so far ("rchar" of /proc/self/io), or -1.
 inline long bytesReadSoFar()
 {
   std::ifstream io("/proc/self/io");
   std::string key;
-  long value = 0;
-  while(io >> key >> value) {
-    if(key == "rchar:")
-      return value;
-  }
-  return -1;
+  long value = -1;
+  while(io >> key >> value && key != "rchar:")
+    value = -1;
+  return value;
 }
 
 } // namespace mp4test

@@ -141,7 +141,7 @@ TEST(Mp4File, SaveAndRemoveNeverWrite)
   f->tag()->setTitle("Changed");
   EXPECT_FALSE(f->save());
   f->remove();
-  EXPECT_EQ(bytes, brenvo_test::readFile(f.path()));
+  EXPECT_EQ(bytes, brenvo_test::readFile(f.path));
   EXPECT_FALSE(f->readOnly()) << "opened for writing where it can be, and still untouched";
 }
 
