@@ -16,6 +16,12 @@ namespace mp4test {
 
 using brenvo_test::ByteBuilder;
 
+//! Bytes given as numbers.
+inline std::string raw(std::initializer_list<int> values)
+{
+  return ByteBuilder().raw(values).str();
+}
+
 //! A box whose size field says \a declared whatever it holds.
 inline std::string boxSized(std::uint32_t declared, const std::string &code, const std::string &content = std::string())
 {
@@ -108,7 +114,8 @@ inline std::string file(const std::string &moovContent, const std::string &mdat 
 //! An AudioSpecificConfig: object type, frequency index, channel configuration.
 inline std::string asc(unsigned objectType, unsigned frequencyIndex, unsigned channels)
 {
-  return ByteBuilder().be16(static_cast<std::uint16_t>((objectType << 11) | (frequencyIndex << 7) | (channels << 3))).str();
+  return ByteBuilder().be16(static_cast<std::uint16_t>((objectType << 11) | (frequencyIndex << 7) | (channels << 3)))
+    .str();
 }
 
 //! \a bytes written to a temporary .m4a file and opened as an MP4 file.
