@@ -78,14 +78,12 @@ TEST(Mp4Items, OneFieldFromBuiltFiles)
 
 TEST(Mp4Items, HugeDeclaredSizesAllocateOnlyWhatExists)
 {
-  // Every box down to the data box claims nearly 4 GB, each fitting in its
-  // parent; the file holds a few bytes.
+  // Every box down to the data box claims to end at byte 0xFFFFFFF0, each
+  // fitting in its parent; the file holds a few bytes.
   ByteBuilder patched;
   patched.text(box("moov", box("udta", fullBox("meta", 0, 0, box("ilst", item("covr", "tiny", 13))))));
-  const std::pair<std::size_t, std::uint32_t> sizes[] = {
-    {0, 0xFFFFFFF0u}, {8, 0xFFFFFFE8u}, {16, 0xFFFFFFE0u}, {28, 0xFFFFFFD4u}, {36, 0xFFFFFFCCu}, {44, 0xFFFFFFC4u}};
-  for(const auto &size : sizes)
-    patched.patch(size.first, size.second, 4, true);
+  for(std::uint32_t at : {0, 8, 16, 28, 36, 44})
+    patched.patch(at, 0xFFFFFFF0u - at, 4, true);
   brenvo_test::StderrCapture capture;
   OpenedFile f(patched.str());
   EXPECT_EQ(ByteVector("tiny"), f->tag()->cover());

@@ -141,10 +141,8 @@ TEST(Mp4File, SurvivesAnyDamagedByte)
   // A complete small file, damaged one byte at a time: every size, count and
   // code in it is hit. Opening must neither crash nor hang.
   const std::string good =
-    file(mvhd(1000, 3000) +
-         track(audioEntry(2, 44100u << 16, esds(128000, ByteBuilder().be16(0x1210).str()))) +
-         tagBoxes(item("\251nam", "Title") + item("trkn", ByteBuilder().be32(5).be32(0).str(), 0) +
-                  item("gnre", ByteBuilder().be16(18).str(), 0) +
+    file(mvhd(1000, 3000) + track(audioEntry(2, 44100u << 16, esds(128000, raw({0x12, 0x10})))) +
+         tagBoxes(item("\251nam", "Title") + item("trkn", raw({0, 0, 0, 5, 0, 0}), 0) + item("gnre", raw({0, 18}), 0) +
                   box("covr", fullBox("data", 0, 13, "RSVDimg1") + fullBox("data", 0, 13, "RSVDimg2"))),
          std::string(16, 'm'));
   brenvo_test::TempDir dir;
