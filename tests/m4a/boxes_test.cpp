@@ -37,10 +37,8 @@ TEST(Mp4Boxes, WalkGoesOnAtDeclaredEndsAndStopsAtWhatItCannotRead)
 TEST(Mp4Boxes, ChildPastTheEndIsReported)
 {
   // A stbl of 100 bytes whose second child ends beyond byte 100.
-  const std::string stbl = boxSized(100, "stbl", box("stts", std::string(12, '\0')) + boxSized(80, "stsz") +
-                                                   std::string(64, '\0'));
   brenvo_test::StderrCapture capture;
-  OpenedFile f(box("ftyp", "M4A ") + stbl);
+  OpenedFile f(boxSized(100, "stbl", box("stts", std::string(12, '\0')) + boxSized(80, "stsz", std::string(64, '\0'))));
   EXPECT_EQ("Error in mp4 file " + f.path + " stbl box contains bad box with name: stsz\n", capture.text());
 }
 

@@ -36,7 +36,6 @@ std::string soundMedia(const std::string &media)
 TEST(Mp4Properties, FromBuiltFiles)
 {
   const std::string stbl = box("minf", box("stbl", stsd(audioEntry(2, 0xAC440000u, esds(96000)))));
-  const std::string shortHdlr = fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text("soun").str());
   const std::string explicitRate = ByteBuilder().u8((2 << 3) | 0x7).u8(0x80 | (12345 >> 17)).u8((12345 >> 9) & 0xFF)
                                      .u8((12345 >> 1) & 0xFF).u8(((12345 & 1) << 7) | (1 << 3)).str();
   const unsigned sbr = (5u << 27) | (6u << 23) | (2u << 19) | (3u << 15) | (2u << 10);
@@ -49,17 +48,14 @@ TEST(Mp4Properties, FromBuiltFiles)
     {"64-bit duration", file(mvhd(600, 4294967296ull, 1)), {7158278, 0, 0, 0}},
     {"movie header version 2", file(mvhd(1000, 9000, 2)), {9, 0, 0, 0}},
     {"movie header too short for its layout",
-     box("moov", fullBox("mvhd", 0, 0, ByteBuilder().be32(0).be32(0).be32(1000).be32(5000).str()) +
-                   box("free", std::string(120, '\x01'))),
-     {0, 0, 0, 0}},
+     box("moov", fullBox("mvhd", 0, 0, mvhd(1000, 5000).substr(12, 16)) + box("free", std::string(120, '\x01'))), {0, 0, 0, 0}},
     {"no sound track", file(mvhd(1000, 3000) + track(audioEntry(2, 0xAC440000u, esds(1)), "vide")), {3, 0, 0, 0}},
     {"handler before minf", soundMedia(hdlr("soun") + stbl), {0, 96, 44100, 2}},
-    {"handler with no name", soundMedia(shortHdlr + stbl), {0, 96, 44100, 2}},
+    {"handler with no name", soundMedia(fullBox("hdlr", 0, 0, raw({0, 0, 0, 0}) + "soun") + stbl), {0, 96, 44100, 2}},
     {"minf before handler", soundMedia(stbl + hdlr("soun")), {0, 0, 0, 0}},
     {"video handler", soundMedia(hdlr("vide") + stbl), {0, 0, 0, 0}},
-    {"later sound track wins",
-     file(track(audioEntry(1, 22050u << 16, esds(32000, asc(2, 7, 1)))) + track(audioEntry(2, 44100u << 16, esds(128000, asc(2, 4, 2))))),
-     {0, 128, 44100, 2}},
+    {"later sound track wins", file(track(audioEntry(1, 22050u << 16, esds(32000, asc(2, 7, 1)))) +
+                                    track(audioEntry(2, 44100u << 16, esds(128000, asc(2, 4, 2))))), {0, 128, 44100, 2}},
     {"first sample entry only",
      soundMedia(hdlr("soun") + box("minf", box("stbl", stsd(audioEntry(1, 22050u << 16, esds(32000)) +
                                                             audioEntry(2, 48000u << 16, esds(64000)), 2)))),

@@ -80,8 +80,8 @@ TEST(Mp4Fourcc, FromTextAndBack)
   EXPECT_EQ(TagLib::ByteVector("\251nam"), nam.toString().data(TagLib::String::Latin1));
 
   Fourcc code;
-  char raw[] = "trkn";
-  code = raw;
+  char text[] = "trkn";
+  code = text;
   EXPECT_EQ(0x74726B6Eu, static_cast<unsigned int>(code));
   code = 0x00616200u;
   EXPECT_EQ(4u, code.toString().size()) << "zero bytes become zero characters";
