@@ -118,10 +118,10 @@ TEST(Mp4File, MissingFileGivesEmptyTagAndZeroPropertiesAndTheResolverStillTakesI
   EXPECT_FALSE(f.save());
 
   const TagLib::MP4FileTypeResolver resolver;
-  for(const char *name : {"a.M4A", "a.m4b", "a.m4p", "a.mp4", "a.m4v", "a.mp4v", "a.m4a.part"}) {
+  for(const char *name : {"a.M4A", "a.m4b", "a.m4p", "a.mp4", "a.m4v", "a.mp4v", "a.m4a.tmp"}) {
     std::unique_ptr<TagLib::File> file(resolver.createFile((dir.path() + "/" + name).c_str(), true,
                                                            TagLib::AudioProperties::Average));
-    EXPECT_EQ(dynamic_cast<TagLib::MP4::File *>(file.get()) != nullptr, std::string(name) != "a.m4a.part") << name;
+    EXPECT_EQ(dynamic_cast<TagLib::MP4::File *>(file.get()) != nullptr, std::string(name) != "a.m4a.tmp") << name;
   }
 }
 
