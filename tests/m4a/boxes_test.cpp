@@ -1,72 +1,56 @@
-// The container walk: bad children, empty containers, declared ends, nesting.
+// The walk through the boxes: declared ends, bad, huge, empty and deeply nested boxes.
 #include <gtest/gtest.h>
 
 #include "mp4builder.h"
-#include "mp4testfile.h"
 
 using namespace mp4test;
 
-TEST(Mp4Container, ChildPastTheEndIsReported)
+TEST(Mp4Boxes, WalkGoesOnAtDeclaredEndsAndStopsAtWhatItCannotRead)
 {
-  // A stbl of 100 bytes whose second child ends beyond byte 100.
-  const std::string stbl = boxSized(100, "stbl", box("stts", std::string(12, '\0')) + boxSized(80, "stsz") +
-                                                   std::string(64, '\0'));
-  ASSERT_EQ(100u, stbl.size());
-  brenvo_test::StderrCapture capture;
-  OpenedFile f(box("ftyp", "M4A ") + stbl);
-  EXPECT_EQ("Error in mp4 file " + f.path() + " stbl box contains bad box with name: stsz\n", capture.text());
+  const std::string late = box("moov", mvhd(1000, 3000) + tagBoxes(item("\251nam", "Late")));
+  // A top-level movie header longer than its layout: the bytes after its fields
+  // look like a box that would swallow the rest of the file.
+  const std::string longMvhd = fullBox("mvhd", 0, 0, mvhd(1000, 2000).substr(12) + boxSized(1000, "free"));
+  const std::string covers = box("covr", fullBox("data", 0, 13, "RSVDJPEG") + fullBox("data", 0, 14, "RSVDPNG"));
+  std::string deep = item("\251nam", "Deep");
+  for(int i = 0; i < 5000; ++i)
+    deep = box(i % 2 ? "moov" : "udta", deep);
+  const struct { const char *name; std::string bytes; const char *title; int length; } cases[] = {
+    {"media data with a 64-bit size first: never past it", boxSized(1, "mdat", std::string(108, '\0')) + late, "", 0},
+    {"a last box running to the end of the file", late + boxSized(0, "mdat", std::string(50, 'x')), "Late", 3},
+    {"a header longer than its layout", longMvhd + box("moov", tagBoxes(item("\251nam", "Real"))), "Real", 2},
+    {"an item of two data boxes", file(tagBoxes(covers + item("\251nam", "After"))), "After", 0},
+    {"an empty container", box("moov", box("trak") + mvhd(1000, 4000)), "", 4},
+    {"an empty full box container", box("moov", fullBox("meta", 0, 0) + mvhd(1000, 4000)), "", 4},
+    {"a few levels deep", box("moov", box("moov", tagBoxes(item("\251nam", "A")))), "A", 0},
+    {"thousands of levels deep: the stack holds", deep, "", 0},
+  };
+  for(const auto &c : cases) {
+    brenvo_test::StderrCapture capture;
+    OpenedFile f(c.bytes);
+    EXPECT_EQ(TagLib::String(c.title), f->tag()->title()) << c.name;
+    EXPECT_EQ(c.length, f->audioProperties()->length()) << c.name;
+    EXPECT_EQ("", capture.text()) << c.name;
+  }
 }
 
-TEST(Mp4Container, BadOrHugeChildIsReported)
+TEST(Mp4Boxes, ChildPastTheEndIsReported)
 {
-  std::vector<std::string> files;
-  for(const char *c : {"moov", "trak", "mdia", "minf", "stbl", "udta", "ilst"})
-    files.push_back(boxSized(16, c, boxSized(100, "free")));
-  // meta's children start after its version and flags.
-  files.push_back(boxSized(20, "meta", std::string(4, '\0') + boxSized(100, "hdlr")));
-  // A size that would wrap the count of bytes left.
-  files.push_back(box("moov", boxSized(0xFFFFFFF8u, "trak") + mvhd(1000, 3000)));
-  for(const std::string &bytes : files) {
+  // A stbl of 100 bytes whose second child ends beyond byte 100.
+  brenvo_test::StderrCapture capture;
+  OpenedFile f(boxSized(100, "stbl", box("stts", std::string(12, '\0')) + boxSized(80, "stsz", std::string(64, '\0'))));
+  EXPECT_EQ("Error in mp4 file " + f.path + " stbl box contains bad box with name: stsz\n", capture.text());
+}
+
+TEST(Mp4Boxes, BadOrHugeChildIsReported)
+{
+  // meta's children start after its version and flags; the last size would
+  // wrap the count of bytes left.
+  for(const std::string &bytes : {boxSized(16, "udta", boxSized(100, "free")),
+                                  boxSized(20, "meta", std::string(4, '\0') + boxSized(100, "hdlr")),
+                                  box("moov", boxSized(0xFFFFFFF8u, "trak") + mvhd(1000, 3000))}) {
     brenvo_test::StderrCapture capture;
     OpenedFile f(bytes);
     EXPECT_NE("", capture.text()) << bytes.substr(4, 4);
   }
-}
-
-TEST(Mp4Container, EmptyContainersReadNothingOfWhatFollows)
-{
-  for(const std::string &empty : {box("moov"), box("trak"), box("udta"), box("ilst"), fullBox("meta", 0, 0)}) {
-    brenvo_test::StderrCapture capture;
-    OpenedFile f(box("moov", empty + mvhd(1000, 4000)));
-    EXPECT_EQ("", capture.text()) << empty.substr(4, 4);
-    EXPECT_EQ(4, f->audioProperties()->length()) << empty.substr(4, 4);
-  }
-}
-
-TEST(Mp4Container, GoesOnAtEachChildsDeclaredEnd)
-{
-  // A cover item with two images, as real files have, then more items: the
-  // item reads its first data box only, and the list goes on after the item.
-  const std::string covers = box("covr", fullBox("data", 0, 13, std::string(4, '\0') + "JPEGBYTES") +
-                                           fullBox("data", 0, 14, std::string(4, '\0') + "PNGBYTES"));
-  OpenedFile f(file(tagBoxes(item("\251nam", "Before") + covers + item("\251ART", "After") +
-                             item("\251alb", "Album"))));
-  EXPECT_EQ(TagLib::String("Before"), f->tag()->title());
-  EXPECT_EQ(TagLib::ByteVector("JPEGBYTES"), f->tag()->cover());
-  EXPECT_EQ(TagLib::String("After"), f->tag()->artist());
-  EXPECT_EQ(TagLib::String("Album"), f->tag()->album());
-}
-
-TEST(Mp4Container, NestingIsBounded)
-{
-  // Thousands of containers inside each other must not exhaust the stack.
-  std::string bytes = item("\251nam", "Deep");
-  for(int i = 0; i < 5000; ++i)
-    bytes = box(i % 2 ? "moov" : "udta", bytes);
-  OpenedFile f(bytes);
-  EXPECT_TRUE(f->tag()->isEmpty());
-
-  // A few levels are read.
-  OpenedFile shallow(box("moov", box("moov", box("udta", fullBox("meta", 0, 0, box("ilst", item("\251nam", "Shallow")))))));
-  EXPECT_EQ(TagLib::String("Shallow"), shallow->tag()->title());
 }

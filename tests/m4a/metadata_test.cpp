@@ -1,22 +1,17 @@
 // iTunes items, their data boxes and the MP4 tag.
 #include <gtest/gtest.h>
 
+#include <map>
 
 #include "common/fdstream.h"
 #include "m4a/mp4itunestag.h"
 #include "mp4builder.h"
-#include "mp4testfile.h"
 
 using namespace mp4test;
 using TagLib::ByteVector;
 using TagLib::String;
 
 namespace {
-
-std::string numbers(std::initializer_list<int> values)
-{
-  return ByteBuilder().raw(values).str();
-}
 
 std::string tagged(const std::string &items)
 {
@@ -26,24 +21,11 @@ std::string tagged(const std::string &items)
 //! One field of \a t as text, by name.
 std::string field(const TagLib::MP4::Tag &t, const std::string &name)
 {
-  if(name == "title")
-    return t.title().to8Bit(true);
-  if(name == "artist")
-    return t.artist().to8Bit(true);
-  if(name == "genre")
-    return t.genre().to8Bit(true);
-  if(name == "year")
-    return std::to_string(t.year());
-  if(name == "track")
-    return std::to_string(t.track());
-  if(name == "disk")
-    return std::to_string(t.disk());
-  if(name == "bpm")
-    return std::to_string(t.bpm());
-  if(name == "empty")
-    return t.isEmpty() ? "yes" : "no";
-  ADD_FAILURE() << name;
-  return std::string();
+  const std::map<std::string, std::string> fields = {
+    {"title", t.title().to8Bit(true)}, {"artist", t.artist().to8Bit(true)}, {"genre", t.genre().to8Bit(true)},
+    {"track", std::to_string(t.track())}, {"disk", std::to_string(t.disk())}, {"bpm", std::to_string(t.bpm())},
+    {"empty", t.isEmpty() ? "yes" : "no"}};
+  return fields.at(name);
 }
 
 } // namespace
@@ -55,61 +37,31 @@ TEST(Mp4Tag, StartsEmptyAndAnySetterMarksIt)
   a.setTitle(String());
   b.setYear(0);
   c.setCover(ByteVector());
-  EXPECT_FALSE(a.isEmpty());
-  EXPECT_FALSE(b.isEmpty());
-  EXPECT_FALSE(c.isEmpty());
-}
-
-TEST(Mp4Items, EveryFieldFromAFile)
-{
-  OpenedFile f(tagged(item("\251nam", "\xC3\x9Cn\xC3\xAF \xE6\x97\xA5\xE6\x9C\xAC") + item("\251ART", "Artist") +
-                      item("\251alb", "Album") + item("\251cmt", "Comment") + item("\251gen", "Genre") +
-                      item("\251day", "2004") + item("trkn", numbers({0, 0, 0, 5, 0, 12, 0, 0}), 0) +
-                      item("\251grp", "Grouping") + item("\251wrt", "Composer") +
-                      item("disk", numbers({0, 0, 0, 2, 0, 3}), 0) + item("tmpo", numbers({0, 0x78}), 21) +
-                      item("covr", std::string("\x89PNG\0\x01", 6), 14)));
-  const TagLib::MP4::Tag *tag = f->tag();
-  EXPECT_EQ(String(L"\u00DCn\u00EF \u65E5\u672C"), tag->title());
-  EXPECT_EQ(String("Artist"), tag->artist());
-  EXPECT_EQ(String("Album"), tag->album());
-  EXPECT_EQ(String("Comment"), tag->comment());
-  EXPECT_EQ(String("Genre"), tag->genre());
-  EXPECT_EQ(2004u, tag->year());
-  EXPECT_EQ(5u, tag->track());
-  EXPECT_EQ(String("Grouping"), tag->grouping());
-  EXPECT_EQ(String("Composer"), tag->composer());
-  EXPECT_EQ(2u, tag->disk());
-  EXPECT_EQ(120u, tag->bpm());
-  EXPECT_EQ(ByteVector("\x89PNG\0\x01", 6), tag->cover());
+  EXPECT_FALSE(a.isEmpty() || b.isEmpty() || c.isEmpty());
 }
 
 TEST(Mp4Items, OneFieldFromBuiltFiles)
 {
   const std::string longTitle = tagged(item("\251nam", "A long title that the file cuts off"));
-  const struct
-  {
-    std::string bytes;
-    const char *field, *expected;
-  } cases[] = {
-    {tagged(item("trkn", numbers({0, 0, 1, 0}), 0)), "track", "256"},
+  const struct { std::string bytes; const char *field, *expected; } cases[] = {
+    {tagged(item("trkn", raw({0, 0, 1, 0}), 0)), "track", "256"},
     // Too short for a number: 0, but the item was there.
-    {tagged(item("trkn", numbers({0, 0, 5}), 0)), "track", "0"},
-    {tagged(item("trkn", numbers({0, 0, 5}), 0)), "empty", "no"},
-    {tagged(item("tmpo", numbers({0x78}), 21)), "bpm", "0"},
-    {tagged(item("disk", numbers({0, 0, 0}), 0)), "disk", "0"},
+    {tagged(item("trkn", raw({0, 0, 5}), 0)), "track", "0"},
+    {tagged(item("trkn", raw({0, 0, 5}), 0)), "empty", "no"},
+    {tagged(item("tmpo", raw({0x78}), 21)), "bpm", "0"},
+    {tagged(item("disk", raw({0, 0, 0}), 0)), "disk", "0"},
     // Empty text is not set.
     {tagged(item("\251nam", "") + item("\251day", "")), "empty", "yes"},
-    {tagged(item("\251day", "")), "year", "0"},
     {tagged(item("\251nam", "First") + item("\251nam", "Second")), "title", "Second"},
     // gnre holds the ID3v1 index plus one; 0, an index past the list or a short payload is no genre.
-    {tagged(item("gnre", numbers({0, 18}), 0)), "genre", "Rock"},
-    {tagged(item("gnre", numbers({0, 1}), 0)), "genre", "Blues"},
-    {tagged(item("gnre", numbers({0, 0}), 0)), "genre", ""},
-    {tagged(item("gnre", numbers({0x7F, 0xFF}), 0)), "genre", ""},
-    {tagged(item("gnre", numbers({18}), 0)), "genre", ""},
+    {tagged(item("gnre", raw({0, 18}), 0)), "genre", "Rock"},
+    {tagged(item("gnre", raw({0, 1}), 0)), "genre", "Blues"},
+    {tagged(item("gnre", raw({0, 0}), 0)), "genre", ""},
+    {tagged(item("gnre", raw({0x7F, 0xFF}), 0)), "genre", ""},
+    {tagged(item("gnre", raw({18}), 0)), "genre", ""},
     // The text genre and the number share the slot: the later one counts.
-    {tagged(item("gnre", numbers({0, 18}), 0) + item("\251gen", "Jazz")), "genre", "Jazz"},
-    {tagged(item("\251gen", "Jazz") + item("gnre", numbers({0, 18}), 0)), "genre", "Rock"},
+    {tagged(item("gnre", raw({0, 18}), 0) + item("\251gen", "Jazz")), "genre", "Jazz"},
+    {tagged(item("\251gen", "Jazz") + item("gnre", raw({0, 18}), 0)), "genre", "Rock"},
     // A data box of 24 bytes: the 8 bytes from offset 16.
     {tagged(box("\251nam", fullBox("data", 0, 1, "RSVD12345678"))), "title", "12345678"},
     // A data box, with its item, ilst and all, cut off by the end of the file.
@@ -124,82 +76,51 @@ TEST(Mp4Items, OneFieldFromBuiltFiles)
   }
 }
 
-TEST(Mp4Items, DataBoxWithNoRoomForAPayload)
-{
-  // Sizes 8 to 15 leave no room for a payload: empty.
-  for(std::uint32_t size = 8; size < 16; ++size) {
-    const std::string data = boxSized(size, "data", std::string(size - 8, '\x41'));
-    OpenedFile f(tagged(box("\251nam", data) + item("\251ART", "Next")));
-    EXPECT_TRUE(f->tag()->title().isEmpty()) << size;
-    EXPECT_EQ(String("Next"), f->tag()->artist()) << size;
-  }
-}
-
 TEST(Mp4Items, HugeDeclaredSizesAllocateOnlyWhatExists)
 {
-  // Every box down to the data box claims nearly 4 GB, each fitting in its
-  // parent; the file holds a few bytes.
+  // Every box down to the data box claims to end at byte 0xFFFFFFF0, each
+  // fitting in its parent; the file holds a few bytes.
   ByteBuilder patched;
   patched.text(box("moov", box("udta", fullBox("meta", 0, 0, box("ilst", item("covr", "tiny", 13))))));
-  const std::pair<std::size_t, std::uint32_t> sizes[] = {
-    {0, 0xFFFFFFF0u}, {8, 0xFFFFFFE8u}, {16, 0xFFFFFFE0u}, {28, 0xFFFFFFD4u}, {36, 0xFFFFFFCCu}, {44, 0xFFFFFFC4u}};
-  for(const auto &size : sizes)
-    patched.patch(size.first, size.second, 4, true);
+  for(std::uint32_t at : {0, 8, 16, 28, 36, 44})
+    patched.patch(at, 0xFFFFFFF0u - at, 4, true);
   brenvo_test::StderrCapture capture;
   OpenedFile f(patched.str());
   EXPECT_EQ(ByteVector("tiny"), f->tag()->cover());
   capture.text();
 }
 
-TEST(Mp4Items, BadFirstChildIsSkipped)
+TEST(Mp4Items, AnItemThatCannotBeReadIsSkipped)
 {
-  brenvo_test::StderrCapture capture;
-  OpenedFile f(tagged(box("\251nam", box("free", "xxxx") + fullBox("data", 0, 1, "RSVDTitle")) +
-                      item("\251ART", "Artist")));
-  EXPECT_EQ("bad atom in itunes tag - skipping it.\n", capture.text());
-  EXPECT_TRUE(f->tag()->title().isEmpty());
-  EXPECT_EQ(String("Artist"), f->tag()->artist());
-}
-
-TEST(Mp4Items, TruncatedItemsAreReported)
-{
-  for(const char *code : {"\251nam", "\251ART", "\251alb", "covr", "\251gen", "gnre", "\251day", "trkn",
-                          "\251cmt", "\251grp", "\251wrt", "disk", "tmpo"}) {
-    // An item with no room for a child header, followed by a good item.
+  const std::string truncated = "Error in parsing ITunesNamBox - serious Error in taglib!\n";
+  const struct { const char *name; std::string content, diagnostic; } cases[] = {
+    // Data boxes of 8 to 15 bytes leave no room for a payload.
+    {"a data box of 8 bytes", boxSized(8, "data"), ""},
+    {"a data box of 15 bytes", boxSized(15, "data", "AAAAAAA") + "BBBB", ""},
+    {"a first child that is not data", box("free", "xxxx") + fullBox("data", 0, 1, "RSVDTitle"),
+     "bad atom in itunes tag - skipping it.\n"},
+    {"no room for a child header", "abc", truncated},
+    {"a data box running past its item", boxSized(40, "data", std::string(8, '\0') + "Ti"), truncated},
+  };
+  for(const auto &c : cases) {
     brenvo_test::StderrCapture capture;
-    OpenedFile f(tagged(box(code, "abc") + item("\251ART", "Next")));
-    EXPECT_NE("", capture.text()) << code;
-    EXPECT_EQ(String("Next"), f->tag()->artist()) << code;
+    OpenedFile f(tagged(box("\251nam", c.content) + item("trkn", raw({0, 0, 0, 7}), 0)));
+    EXPECT_EQ(c.diagnostic, capture.text()) << c.name;
+    EXPECT_TRUE(f->tag()->title().isEmpty()) << c.name;
+    EXPECT_EQ(7u, f->tag()->track()) << c.name;
   }
-  // A data box that runs past its item.
-  brenvo_test::StderrCapture capture;
-  OpenedFile f(tagged(box("\251nam", boxSized(40, "data", std::string(8, '\0') + "Ti")) + item("\251ART", "Next")));
-  EXPECT_EQ("Error in parsing ITunesNamBox - serious Error in taglib!\n", capture.text());
-  EXPECT_TRUE(f->tag()->title().isEmpty());
-  EXPECT_EQ(String("Next"), f->tag()->artist());
 }
 
-TEST(Mp4Items, LargeBoxesAreReadOnceOrNotAtAll)
+TEST(Mp4File, BoxesNoOneParsesAreNotRead)
 {
-  // A 5 MB cover is read once; the large boxes no one parses, in the movie
-  // box and in the item list, are not read at all.
-  std::string image(5 * 1024 * 1024, '\0');
-  for(std::size_t i = 0; i < image.size(); ++i)
-    image[i] = static_cast<char>(i * 7);
+  // The media data before the movie box, and large unknown boxes in it and in the item list.
   const std::string skipped(1 << 20, '\x5A');
-  const std::string moov = mvhd(1000, 1000) + box("free", skipped) +
-                           tagBoxes(item("\251nam", "Title") + box("zzzz", skipped) + item("covr", image, 13) +
-                                    item("\251ART", "Artist"));
-  brenvo_test::TempDir dir;
-  const std::string path = dir.write("large.m4a", file(moov));
-
+  const std::string bytes = box("mdat", skipped) + box("moov", mvhd(1000, 1000) + box("free", skipped) +
+                                                      tagBoxes(box("zzzz", skipped) + item("\251nam", "Title")));
   const long before = bytesReadSoFar();
-  TagLib::MP4::File f(path.c_str());
-  const long read = bytesReadSoFar() - before;
-  EXPECT_EQ(String("Title"), f.tag()->title());
-  EXPECT_EQ(String("Artist"), f.tag()->artist());
-  EXPECT_EQ(ByteVector(image.data(), static_cast<unsigned int>(image.size())), f.tag()->cover());
-  EXPECT_EQ(1, f.audioProperties()->length());
-  // Beside the image, a read-ahead window at each box parsed after a skip.
-  EXPECT_LT(read, static_cast<long>(image.size() + 5 * TagLib::DescriptorStream::windowSize));
+  OpenedFile f(bytes);
+  // A read-ahead window at the start and at each box parsed after a skip.
+  EXPECT_LT(bytesReadSoFar() - before, static_cast<long>(6 * TagLib::DescriptorStream::windowSize));
+  EXPECT_EQ(String("Title"), f->tag()->title());
+  EXPECT_EQ(1, f->audioProperties()->length());
 }

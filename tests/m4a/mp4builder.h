@@ -2,26 +2,36 @@
 #define BRENVO_TEST_MP4BUILDER_H
 
 // Builds MP4 boxes for the tests: box(code, content) nests freely, and the
-// helpers below make the few boxes whose layout matters.
+// functions below make the few boxes whose layout matters. OpenedFile opens
+// the bytes as an MP4 file.
 #include <cstdint>
+#include <fstream>
 #include <string>
 
 #include "bytebuilder.h"
+#include "m4a/mp4file.h"
+#include "testfiles.h"
 
 namespace mp4test {
 
 using brenvo_test::ByteBuilder;
 
-//! A box: size, code, content. "\251nam" is the title item's code.
-inline std::string box(const std::string &code, const std::string &content = std::string())
+//! Bytes given as numbers.
+inline std::string raw(std::initializer_list<int> values)
 {
-  return ByteBuilder().be32(static_cast<std::uint32_t>(8 + content.size())).text(code).text(content).str();
+  return ByteBuilder().raw(values).str();
 }
 
 //! A box whose size field says \a declared whatever it holds.
 inline std::string boxSized(std::uint32_t declared, const std::string &code, const std::string &content = std::string())
 {
   return ByteBuilder().be32(declared).text(code).text(content).str();
+}
+
+//! A box: size, code, content. "\251nam" is the title item's code.
+inline std::string box(const std::string &code, const std::string &content = std::string())
+{
+  return boxSized(static_cast<std::uint32_t>(8 + content.size()), code, content);
 }
 
 inline std::string fullBox(const std::string &code, std::uint8_t version, std::uint32_t flags,
@@ -36,11 +46,15 @@ inline std::string item(const std::string &code, const std::string &payload, std
   return box(code, fullBox("data", 0, type, ByteBuilder().be32(0).text(payload).str()));
 }
 
-//! moov/udta/meta/(hdlr mdir, ilst) around the items.
+inline std::string hdlr(const std::string &type)
+{
+  return fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text(type).fill(12).str());
+}
+
+//! udta/meta/(hdlr mdir, ilst) around the items.
 inline std::string tagBoxes(const std::string &items)
 {
-  const std::string hdlr = fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text("mdir").text("appl").fill(8).u8(0).str());
-  return box("udta", fullBox("meta", 0, 0, hdlr + box("ilst", items)));
+  return box("udta", fullBox("meta", 0, 0, hdlr("mdir") + box("ilst", items)));
 }
 
 //! A movie header; version 1 has 64-bit times and duration, any other 32-bit ones.
@@ -52,11 +66,6 @@ inline std::string mvhd(std::uint32_t timescale, std::uint64_t duration, std::ui
   else
     b.be32(1).be32(2).be32(timescale).be32(static_cast<std::uint32_t>(duration));
   return fullBox("mvhd", version, 0, b.be32(0x10000).be32(0x01000000).fill(68).be32(2).str());
-}
-
-inline std::string hdlr(const std::string &type, const std::string &name = std::string())
-{
-  return fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text(type).fill(12).text(name).str());
 }
 
 /*!
@@ -77,8 +86,8 @@ inline std::string esds(std::uint32_t avgBitrate, const std::string &asc = std::
 }
 
 //! An audio sample entry: \a rate16 is the 16.16 field as stored.
-inline std::string audioEntry(const std::string &code, std::uint16_t channels, std::uint32_t rate16,
-                              const std::string &children = std::string())
+inline std::string audioEntry(std::uint16_t channels, std::uint32_t rate16, const std::string &children,
+                              const std::string &code = "mp4a")
 {
   return box(code, ByteBuilder().fill(6).be16(1).fill(8).be16(channels).be16(16).fill(4).be32(rate16)
                      .text(children).str());
@@ -105,8 +114,30 @@ inline std::string file(const std::string &moovContent, const std::string &mdat 
 //! An AudioSpecificConfig: object type, frequency index, channel configuration.
 inline std::string asc(unsigned objectType, unsigned frequencyIndex, unsigned channels)
 {
-  const unsigned bits = (objectType << 11) | (frequencyIndex << 7) | (channels << 3);
-  return ByteBuilder().be16(static_cast<std::uint16_t>(bits)).str();
+  return ByteBuilder().be16(static_cast<std::uint16_t>((objectType << 11) | (frequencyIndex << 7) | (channels << 3)))
+    .str();
+}
+
+//! \a bytes written to a temporary .m4a file and opened as an MP4 file.
+struct OpenedFile
+{
+  explicit OpenedFile(const std::string &bytes) : path(dir.write("test.m4a", bytes)), file(path.c_str()) {}
+  TagLib::MP4::File *operator->() { return &file; }
+
+  brenvo_test::TempDir dir;
+  std::string path;
+  TagLib::MP4::File file;
+};
+
+//! Bytes this process has read so far ("rchar" of /proc/self/io), or -1.
+inline long bytesReadSoFar()
+{
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  long value = -1;
+  while(io >> key >> value && key != "rchar:")
+    value = -1;
+  return value;
 }
 
 } // namespace mp4test

@@ -3,86 +3,55 @@
 
 #include "tresolvers.h"
 #include "mp4builder.h"
-#include "mp4testfile.h"
 
 using namespace mp4test;
 using TagLib::MP4::Fourcc;
 
-namespace {
-
-std::string bytes(std::initializer_list<int> values)
-{
-  return ByteBuilder().raw(values).str();
-}
-
-} // namespace
-
 TEST(Mp4Readers, IntegersAreBigEndian)
 {
-  OpenedFile f(bytes({0xFF, 0xFF, 0xFF, 0xFE, 0x80, 0x01, 0, 0, 0, 1, 0, 0, 0, 0, 0xA9, 'n', 'a', 'm', 0x7F}));
+  OpenedFile f(raw({0xFF, 0xFF, 0xFF, 0xFE, 0x80, 0x01, 0, 0, 0, 1, 0, 0, 0, 0, 0xA9, 'n', 'a', 'm', 0x7F}));
   f->seek(0);
   unsigned int i = 0, s = 0, b = 0;
   unsigned long long ll = 0;
   Fourcc code;
-  ASSERT_TRUE(f->readInt(i));
+  ASSERT_TRUE(f->readInt(i) && f->readShort(s) && f->readLongLong(ll) && f->readFourcc(code) && f->readByte(b));
   EXPECT_EQ(4294967294u, i);
-  ASSERT_TRUE(f->readShort(s));
   EXPECT_EQ(32769u, s);
-  ASSERT_TRUE(f->readLongLong(ll));
   EXPECT_EQ(4294967296ull, ll);
-  ASSERT_TRUE(f->readFourcc(code));
   EXPECT_EQ(0xA96E616Du, static_cast<unsigned int>(code));
-  ASSERT_TRUE(f->readByte(b));
   EXPECT_EQ(0x7Fu, b);
   // At the end every reader fails and leaves its value alone.
+  EXPECT_FALSE(f->readInt(i) || f->readShort(s) || f->readLongLong(ll) || f->readFourcc(code) || f->readByte(b));
+  EXPECT_EQ(4294967294u, i);
+  EXPECT_EQ(0xA96E616Du, static_cast<unsigned int>(code));
+  // Too few bytes left fails as well.
+  f->seek(-3, TagLib::File::End);
   EXPECT_FALSE(f->readInt(i));
   EXPECT_EQ(4294967294u, i);
+  f->seek(-1, TagLib::File::End);
   EXPECT_FALSE(f->readShort(s));
-  EXPECT_FALSE(f->readLongLong(ll));
-  EXPECT_FALSE(f->readFourcc(code));
-  EXPECT_EQ(0xA96E616Du, static_cast<unsigned int>(code));
-  EXPECT_FALSE(f->readByte(b));
-}
-
-TEST(Mp4Readers, ShortReadsFail)
-{
-  OpenedFile f(bytes({1, 2, 3}));
-  unsigned int v = 7;
-  f->seek(0);
-  EXPECT_FALSE(f->readInt(v));
-  EXPECT_EQ(7u, v);
-  f->seek(2);
-  EXPECT_FALSE(f->readShort(v));
-  EXPECT_EQ(7u, v);
+  EXPECT_EQ(32769u, s);
 }
 
 TEST(Mp4Readers, SizeAndType)
 {
-  unsigned int size = 0;
-  Fourcc type;
-  {
-    OpenedFile f(box("moov", "xy"));
+  const struct { const char *name; std::string bytes; bool ok; unsigned int size; long end; } cases[] = {
+    {"a box", box("moov", "xy"), true, 10, 8},
+    // Sizes 1 (a 64-bit size follows) and under 8 are not supported; the size is still stored.
+    {"64-bit size", boxSized(1, "mdat", std::string(16, '\0')), false, 1, 8},
+    {"size 7", boxSized(7, "free"), false, 7, 8},
+    // Cut short: the size left alone, the position at the end.
+    {"cut in the type", raw({0, 0, 0, 9, 'a', 'b'}), false, 0, 6},
+  };
+  for(const auto &c : cases) {
+    OpenedFile f(c.bytes);
     f->seek(0);
-    ASSERT_TRUE(f->readSizeAndType(size, type));
-    EXPECT_EQ(10u, size);
-    EXPECT_EQ(Fourcc(TagLib::String("moov")), type);
-  }
-  {
-    // Sizes 0 (to the end) and 1 (64-bit size follows) are not supported; the size is still stored.
-    OpenedFile f(boxSized(1, "mdat", std::string(16, '\0')) + boxSized(7, "free"));
-    f->seek(0);
-    EXPECT_FALSE(f->readSizeAndType(size, type));
-    EXPECT_EQ(1u, size);
-    f->seek(24);
-    EXPECT_FALSE(f->readSizeAndType(size, type));
-    EXPECT_EQ(7u, size);
-  }
-  {
-    // Both halves are read even when the first is short.
-    OpenedFile f(bytes({0, 0, 0, 9, 'a', 'b'}));
-    f->seek(0);
-    EXPECT_FALSE(f->readSizeAndType(size, type));
-    EXPECT_EQ(6, f->tell());
+    unsigned int size = 0;
+    Fourcc type;
+    EXPECT_EQ(c.ok, f->readSizeAndType(size, type)) << c.name;
+    EXPECT_EQ(c.size, size) << c.name;
+    EXPECT_EQ(c.end, f->tell()) << c.name;
+    EXPECT_EQ(c.ok ? Fourcc(TagLib::String("moov")) : type, type) << c.name;
   }
 }
 
@@ -111,8 +80,8 @@ TEST(Mp4Fourcc, FromTextAndBack)
   EXPECT_EQ(TagLib::ByteVector("\251nam"), nam.toString().data(TagLib::String::Latin1));
 
   Fourcc code;
-  char raw[] = "trkn";
-  code = raw;
+  char text[] = "trkn";
+  code = text;
   EXPECT_EQ(0x74726B6Eu, static_cast<unsigned int>(code));
   code = 0x00616200u;
   EXPECT_EQ(4u, code.toString().size()) << "zero bytes become zero characters";
@@ -121,20 +90,14 @@ TEST(Mp4Fourcc, FromTextAndBack)
 
 TEST(Mp4Readers, SystemsLength)
 {
-  const struct
-  {
-    std::string input;
-    long end;
-    unsigned int value;
-    long position;
-  } cases[] = {
-    {bytes({0x22}), 0, 34, 1},
-    {bytes({0x81, 0x01}), 0, 129, 2},
-    {bytes({0x80, 0x80, 0x80, 0x22}), 0, 34, 4},
-    {bytes({0x80, 0x80, 0x80, 0x80, 0x05}), 0, 0, 4},  // stops after four bytes
-    {bytes({0x81, 0x81}), 0, 129, 2},                  // the data ends: what was read
+  const struct { std::string input; long end; unsigned int value; long position; } cases[] = {
+    {raw({0x22}), 0, 34, 1},
+    {raw({0x81, 0x01}), 0, 129, 2},
+    {raw({0x80, 0x80, 0x80, 0x22}), 0, 34, 4},
+    {raw({0x80, 0x80, 0x80, 0x80, 0x05}), 0, 0, 4},  // stops after four bytes
+    {raw({0x81, 0x81}), 0, 129, 2},                  // the data ends: what was read
     {std::string(), 0, 0, 0},
-    {bytes({0x81, 0x81, 0x81, 0x01}), 2, 129, 2},      // stops before the given end
+    {raw({0x81, 0x81, 0x81, 0x01}), 2, 129, 2},      // stops before the given end
   };
   for(const auto &c : cases) {
     OpenedFile f(c.input);
@@ -144,37 +107,22 @@ TEST(Mp4Readers, SystemsLength)
   }
 }
 
-TEST(Mp4File, ResolverTakesItsExtensionsInAnyCase)
-{
-  brenvo_test::TempDir dir;
-  TagLib::MP4FileTypeResolver resolver;
-  for(const char *name : {"Song.M4A", "song.m4a", "SONG.Mp4V", "a.m4b", "a.m4p", "a.mp4", "a.m4v"}) {
-    std::unique_ptr<TagLib::File> file(resolver.createFile((dir.path() + "/" + name).c_str(), true,
-                                                           TagLib::AudioProperties::Average));
-    ASSERT_NE(nullptr, file) << name;
-    EXPECT_NE(nullptr, dynamic_cast<TagLib::MP4::File *>(file.get())) << name;
-    EXPECT_NE(nullptr, file->tag()) << name;
-  }
-  for(const char *name : {"song.m4a.part", "song.m4", "song", "dir.m4a/song", "song.aac"}) {
-    EXPECT_EQ(nullptr, resolver.createFile((dir.path() + "/" + name).c_str(), true,
-                                           TagLib::AudioProperties::Average))
-      << name;
-  }
-}
-
-TEST(Mp4File, MissingFileGivesEmptyTagAndZeroProperties)
+TEST(Mp4File, MissingFileGivesEmptyTagAndZeroPropertiesAndTheResolverStillTakesIt)
 {
   brenvo_test::TempDir dir;
   TagLib::MP4::File f((dir.path() + "/missing.m4a").c_str());
   EXPECT_FALSE(f.isValid());
-  ASSERT_NE(nullptr, f.tag());
   EXPECT_TRUE(f.tag()->isEmpty());
-  ASSERT_NE(nullptr, f.audioProperties());
-  EXPECT_EQ(0, f.audioProperties()->length());
-  EXPECT_EQ(0, f.audioProperties()->bitrate());
-  EXPECT_EQ(0, f.audioProperties()->sampleRate());
-  EXPECT_EQ(0, f.audioProperties()->channels());
+  const TagLib::AudioProperties *p = f.audioProperties();
+  EXPECT_EQ(0, p->length() | p->bitrate() | p->sampleRate() | p->channels());
   EXPECT_FALSE(f.save());
+
+  const TagLib::MP4FileTypeResolver resolver;
+  for(const char *name : {"a.M4A", "a.m4b", "a.m4p", "a.mp4", "a.m4v", "a.mp4v", "a.m4a.tmp"}) {
+    std::unique_ptr<TagLib::File> file(resolver.createFile((dir.path() + "/" + name).c_str(), true,
+                                                           TagLib::AudioProperties::Average));
+    EXPECT_EQ(dynamic_cast<TagLib::MP4::File *>(file.get()) != nullptr, std::string(name) != "a.m4a.tmp") << name;
+  }
 }
 
 TEST(Mp4File, SaveAndRemoveNeverWrite)
@@ -184,35 +132,8 @@ TEST(Mp4File, SaveAndRemoveNeverWrite)
   f->tag()->setTitle("Changed");
   EXPECT_FALSE(f->save());
   f->remove();
-  EXPECT_EQ(bytes, brenvo_test::readFile(f.path()));
+  EXPECT_EQ(bytes, brenvo_test::readFile(f.path));
   EXPECT_FALSE(f->readOnly()) << "opened for writing where it can be, and still untouched";
-}
-
-TEST(Mp4File, UnsupportedSizeEndsTheTopLevel)
-{
-  const std::string moov = box("moov", mvhd(1000, 3000) + tagBoxes(item("\251nam", "Late")));
-  {
-    // An mdat with a 64-bit size before moov: moov is never read.
-    OpenedFile f(box("ftyp", "M4A ") + boxSized(1, "mdat", ByteBuilder().be64(116).fill(100).str()) + moov);
-    EXPECT_TRUE(f->tag()->isEmpty());
-    EXPECT_EQ(0, f->audioProperties()->length());
-  }
-  {
-    // A last box running to the end of the file: what came before is read.
-    OpenedFile f(box("ftyp", "M4A ") + moov + boxSized(0, "mdat", std::string(50, 'x')));
-    EXPECT_EQ(TagLib::String("Late"), f->tag()->title());
-  }
-}
-
-TEST(Mp4File, TopLevelGoesOnAtEachBoxEnd)
-{
-  // A top-level movie header longer than its layout: the bytes after its
-  // fields look like a movie box, but the next header is read at its end.
-  const std::string decoy = box("moov", tagBoxes(item("\251nam", "Decoy")));
-  const std::string longMvhd = fullBox("mvhd", 0, 0, mvhd(1000, 2000).substr(12) + decoy);
-  OpenedFile f(box("ftyp", "M4A ") + longMvhd + box("moov", tagBoxes(item("\251nam", "Real"))));
-  EXPECT_EQ(TagLib::String("Real"), f->tag()->title());
-  EXPECT_EQ(2, f->audioProperties()->length());
 }
 
 TEST(Mp4File, SurvivesAnyDamagedByte)
@@ -220,10 +141,8 @@ TEST(Mp4File, SurvivesAnyDamagedByte)
   // A complete small file, damaged one byte at a time: every size, count and
   // code in it is hit. Opening must neither crash nor hang.
   const std::string good =
-    file(mvhd(1000, 3000) +
-         track(audioEntry("mp4a", 2, 44100u << 16, esds(128000, ByteBuilder().be16(0x1210).str()))) +
-         tagBoxes(item("\251nam", "Title") + item("trkn", ByteBuilder().be32(5).be32(0).str(), 0) +
-                  item("gnre", ByteBuilder().be16(18).str(), 0) +
+    file(mvhd(1000, 3000) + track(audioEntry(2, 44100u << 16, esds(128000, raw({0x12, 0x10})))) +
+         tagBoxes(item("\251nam", "Title") + item("trkn", raw({0, 0, 0, 5, 0, 0}), 0) + item("gnre", raw({0, 18}), 0) +
                   box("covr", fullBox("data", 0, 13, "RSVDimg1") + fullBox("data", 0, 13, "RSVDimg2"))),
          std::string(16, 'm'));
   brenvo_test::TempDir dir;
