@@ -37,6 +37,8 @@ write("book.aa", [
     (b"title", b"A Short Test Book"),
     (b"author", b"Jane Q. Reader"),
     (b"narrator", b"N. Voice"),
+    (b"parent_title", b"The Test Series"),
+    (b"copyright", b"(c) 2026 Brenvo Audio"),
     (b"description", b"Short description."),
     (b"long_description", b"A longer description that wins over the short one."),
     (b"pubdate", b"15-Mar-2005"),
