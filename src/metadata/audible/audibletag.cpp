@@ -48,18 +48,21 @@ String pubdate(const char *text)
 {
   static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  unsigned int day = 0;
-  unsigned int year = 0;
-  char month[4] = {};
-  int used = 0;
-  if(std::sscanf(text, "%2u-%3[A-Za-z]-%4u%n", &day, month, &year, &used) == 3 && text[used] == '\0' &&
-     day >= 1 && day <= 31 && year >= 1000) {
-    for(int m = 0; m < 12; ++m) {
-      if(strcasecmp(month, months[m]) == 0) {
-        char iso[16];
-        std::snprintf(iso, sizeof(iso), "%04u-%02d-%02u", year, m + 1, day);
-        return String(iso);
-      }
+  const std::string date(text);
+  const auto digits = [&](std::size_t from, std::size_t to) {
+    return std::all_of(date.begin() + static_cast<long>(from), date.begin() + static_cast<long>(to),
+                       [](char c) { return c >= '0' && c <= '9'; });
+  };
+  // One or two digits, a dash, three letters, a dash, four digits.
+  const std::size_t dash = date.find('-');
+  if((dash != 1 && dash != 2) || date.size() != dash + 9 || date[dash + 4] != '-' || !digits(0, dash) ||
+     !digits(dash + 5, date.size()))
+    return latin1(text);
+  const std::string day = (dash == 1 ? "0" : "") + date.substr(0, dash);
+  for(int m = 0; m < 12; ++m) {
+    if(day != "00" && strncasecmp(date.c_str() + dash + 1, months[m], 3) == 0) {
+      const char month[] = {static_cast<char>('0' + (m + 1) / 10), static_cast<char>('0' + (m + 1) % 10), '\0'};
+      return String(date.substr(dash + 5) + "-" + month + "-" + day);
     }
   }
   return latin1(text);
