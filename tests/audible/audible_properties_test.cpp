@@ -1,71 +1,41 @@
-// The property map of an Audible audiobook: every header record under its
-// key, and fields changed in memory only.
+// The property map of an Audible audiobook, and fields changed in memory only.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include <tpropertymap.h>
 
 #include "audible/taglib_audiblefile.h"
-#include "bytebuilder.h"
 #include "testfiles.h"
 
 using namespace brenvo_test;
 using TagLib::PropertyMap;
-using TagLib::String;
 using TagLib::StringList;
-
-namespace {
-
-// 189 skipped bytes, the records (each but the last announcing another), the length 61 bytes behind them.
-std::string audiobook(const std::vector<std::pair<std::string, std::string>> &records)
-{
-  ByteBuilder b;
-  b.fill(189);
-  for(std::size_t i = 0; i < records.size(); ++i) {
-    const auto &r = records[i];
-    b.be32(static_cast<std::uint32_t>(r.first.size())).be32(static_cast<std::uint32_t>(r.second.size()))
-        .text(r.first).text(r.second).u8(i + 1 < records.size() ? 0 : 1);
-  }
-  return b.fill(61).be32(60).str();
-}
-
-} // namespace
 
 TEST(AudibleProperties, EveryRecordUnderItsKey)
 {
-  TempDir dir;
   const struct
   {
-    const char *what;
     std::string path;
     const char *fields;  // as PropertyMap::toString() lists them
   } cases[] = {
-    {"book.aa", dataPath("audible/book.aa"),
+    {dataPath("audible/book.aa"),
      "ALBUM=The Test Series\nARTIST=Jane Q. Reader\nCOMMENT=A longer description that wins over the short one.\n"
      "COPYRIGHT=(c) 2026 Brenvo Audio\nDATE=2005-03-15\nDESCRIPTION=Short description.\nGENRE=Audiobook\n"
      "NARRATOR=N. Voice\nPRODUCT_ID=BK_TEST_000001\nTITLE=A Short Test Book\nUSER_ID=42\n"},
-    {"latin1.aa", dataPath("audible/latin1.aa"),
+    {dataPath("audible/latin1.aa"),
      "ARTIST=Zo\xC3\xAB\nCOMMENT=Only a short description.\nDATE=2019\nGENRE=Audiobook\nPRODUCT_ID=BK_TEST_000002\n"
      "TITLE=Caf\xC3\xA9 Cr\xC3\xA8me\n"},
-    {"a description before the long one, records named like the tag's keys",
-     dir.write("a.aa", audiobook({{"product_id", "x"}, {"description", "short"}, {"Title", "t"}, {"genre", "g"},
-                                  {"long_description", "long"}, {"pubdate", "1-feb-1999"}})),
-     "COMMENT=long\nDATE=1999-02-01\nDESCRIPTION=short\nGENRE=Audiobook\nPRODUCT_ID=x\n"},
-    {"no header", dir.write("b.aa", audiobook({{"title", "t"}})), ""},
   };
   for(const auto &c : cases) {
-    SCOPED_TRACE(c.what);
-    StderrCapture capture;
+    SCOPED_TRACE(c.path);
     const TagLib::Audible::File file(c.path.c_str());
     const PropertyMap map = file.properties();
     EXPECT_EQ(map.toString().to8Bit(true), c.fields);
     const TagLib::Tag &tag = *file.tag();
     EXPECT_EQ(tag.title() + tag.artist() + tag.album() + tag.comment() + tag.genre(),
-              map.value("TITLE").toString() + map.value("ARTIST").toString() + map.value("ALBUM").toString() +
-              map.value("COMMENT").toString() + map.value("GENRE").toString());
+              map["TITLE"].toString() + map["ARTIST"].toString() + map["ALBUM"].toString() +
+              map["COMMENT"].toString() + map["GENRE"].toString());
     EXPECT_TRUE(file.pictures().isEmpty());
   }
 }
@@ -84,10 +54,10 @@ TEST(AudibleProperties, FieldsChangeInMemoryOnly)
   EXPECT_EQ(map["DATE"], StringList("1999"));
   EXPECT_EQ(map["USER_ID"], StringList("7"));
 
-  // One value a field: the others come back as not stored; other keys hold them all.
+  // One value a field, the others come back as not stored; other keys hold them all.
   map.erase("ARTIST");
-  map.replace("TITLE", StringList(String("A")).append("B"));
-  map.replace("NARRATOR", StringList(String("N1")).append("N2"));
+  map.replace("TITLE", StringList("A").append("B"));
+  map.replace("NARRATOR", StringList("N1").append("N2"));
   map.replace("DATE", StringList("2010-05-06"));
   map.replace("USER_ID", StringList("12"));
   map.replace("TRACKNUMBER", StringList("3"));
@@ -96,13 +66,11 @@ TEST(AudibleProperties, FieldsChangeInMemoryOnly)
   EXPECT_TRUE(file.setProperties(map) == notStored);
   map.replace("TITLE", StringList("A"));
   EXPECT_TRUE(file.properties() == map);
-  EXPECT_EQ(tag.title(), "A");
   EXPECT_TRUE(tag.artist().isEmpty());
   EXPECT_EQ(tag.year(), 2010u);
   EXPECT_EQ(tag.track(), 3u);
   EXPECT_EQ(tag.userID(), 12u);
 
-  EXPECT_FALSE(file.setPictures({}));
   EXPECT_FALSE(file.save());
   EXPECT_EQ(readFile(path), before);
 }

@@ -50,6 +50,9 @@ write("latin1.aa", [
     (b"title", "Caf\u00e9 Cr\u00e8me".encode("latin-1")),
     (b"author", "Zo\u00eb".encode("latin-1")),
     (b"description", b"Only a short description."),
+    # Named like keys the tag's own fields take: not fields of their own.
+    (b"Title", b"Other title"),
+    (b"genre", b"Fiction"),
     (b"pubdate", b"2019"),
 ], 59, seed=2)
 
