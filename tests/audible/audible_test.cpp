@@ -148,7 +148,7 @@ TEST(Audible, Samples)
     const char *sample, *tag;
     int length;
   } samples[] = {
-    {"book.aa", "A Short Test Book|Jane Q. Reader||A longer description that wins over the short one.|Audiobook|2005|42", 3725},
+    {"book.aa", "A Short Test Book|Jane Q. Reader|The Test Series|A longer description that wins over the short one.|Audiobook|2005|42", 3725},
     {"latin1.aa", "Caf\xC3\xA9 Cr\xC3\xA8me|Zo\xC3\xAB||Only a short description.|Audiobook|0|0", 59},
     {"minimal.aa", "||||Audiobook|0|0", 1},
   };

@@ -203,6 +203,29 @@ TEST(Companion, HostileMapsNeverBreakASave)
   }
 }
 
+TEST(Companion, AReadOnlyFormatKeepsValuesInMemoryAndSavesNothing)
+{
+  ensurePluginsRegistered();
+  TempDir dir;
+  for(const char *sample : {"rmff/ac3.rm", "audible/book.aa"}) {
+    SCOPED_TRACE(sample);
+    const std::string path = dir.copy(dataPath(sample), "f" + extensionOf(sample));
+    const std::string before = readFile(path);
+    {
+      TagLib::FileRef ref(path.c_str());
+      PropertyMap map = TagLib::Plugins::properties(ref.file());
+      map.replace("TITLE", StringList(String("New")));
+      TagLib::Plugins::setProperties(ref.file(), map);
+      EXPECT_EQ(TagLib::Plugins::properties(ref.file())["TITLE"], StringList("New"));
+      EXPECT_EQ(ref.tag()->title(), "New");
+      EXPECT_FALSE(TagLib::Plugins::setPictures(ref.file(), twoPictures()));
+      EXPECT_TRUE(TagLib::Plugins::pictures(ref.file()).isEmpty());
+      EXPECT_FALSE(ref.save());
+    }
+    EXPECT_TRUE(readFile(path) == before);
+  }
+}
+
 TEST(Companion, TaglibsOwnFileObjectsAnswerToo)
 {
   TempDir dir;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <tpropertymap.h>
+
 #include "bytebuilder.h"
 #include "rmff/rmff.h"
 #include "rmff/taglib_realmediafile.h"
@@ -15,6 +17,8 @@
 #include "tresolvers.h"
 
 using namespace brenvo_test;
+using TagLib::PropertyMap;
+using TagLib::StringList;
 namespace RM = TagLib::RealMedia;
 
 namespace {
@@ -53,10 +57,11 @@ ByteBuilder mdpr(const std::string &mime = "audio/x-pn-realaudio", const ByteBui
 }
 
 ByteBuilder cont(const std::string &title = "Cont Title", const std::string &author = "Cont Author",
-                 const std::string &comment = "Cont Comment", std::uint16_t version = 0)
+                 const std::string &comment = "Cont Comment", std::uint16_t version = 0,
+                 const std::string &copyright = "Cont Copyright")
 {
   ByteBuilder body = ByteBuilder().be16(version);
-  for(const std::string &s : {title, author, std::string("Cont Copyright"), comment})
+  for(const std::string &s : {title, author, copyright, comment})
     body.be16(static_cast<std::uint16_t>(s.size())).text(s);
   return chunk("CONT", body);
 }
@@ -114,6 +119,19 @@ ByteBuilder rmmd(const ByteBuilder &root)
 ByteBuilder logical(const ByteBuilder &body, std::uint16_t version = 0)
 {
   return ByteBuilder().beginSized().be16(version).append(body).end();
+}
+
+// A metadata section whose root holds \a records.
+ByteBuilder section(const std::vector<ByteBuilder> &records)
+{
+  return rmmd(mdprop("", "", 9, records));
+}
+
+// A name-value property of a logical stream.
+ByteBuilder nameValue(const std::string &name, std::uint32_t type, const std::string &value)
+{
+  return ByteBuilder().beginSized().be16(0).u8(static_cast<std::uint8_t>(name.size())).text(name).be32(type)
+      .be16(static_cast<std::uint16_t>(value.size())).text(value).end();
 }
 
 //! The tree as "name=value:type{children}".
@@ -335,7 +353,8 @@ TEST_F(Rmff, NothingIsWritten)
   auto file = open(bytes);
   file->tag()->setTitle("New");
   file->tag()->setGenre("Pop");
-  EXPECT_EQ(seen(*file), "V1 Title|V1 Artist|V1 Album|V1 Comment|Jazz|2001|9|2|64");
+  // Changed in memory only.
+  EXPECT_EQ(seen(*file), "New|V1 Artist|V1 Album|V1 Comment|Pop|2001|9|2|64");
   EXPECT_FALSE(file->save());
   file.reset();
   EXPECT_EQ(readFile(dir.path() + "/f.rm"), bytes.str());
@@ -354,4 +373,83 @@ TEST_F(Rmff, TagCopiesAndDuplicate)
   EXPECT_EQ(borrowing.reader(), copy.reader());
   RM::Tag::duplicate(file->RealMediaTag(), &borrowing, false);  // no overwrite of a tag with fields
   EXPECT_EQ(borrowing.reader(), copy.reader());
+}
+
+TEST(RmffProperties, EveryRecordUnderItsKeyTheID3v1TagFirst)
+{
+  const ByteBuilder fileInfo = logical(cat({ByteBuilder().be16(0).be16(0).be16(3),
+                                            nameValue("Creation Date", 2, std::string("1/2/2003\0", 9)),
+                                            nameValue("Bits", 0, ByteBuilder().be32(256).str()), nameValue("Blob", 1, "xyz")}));
+  const ByteBuilder metadata = section({
+    mdprop("Title", "Meta Title", 1), mdprop("Author", "Meta Author"), mdprop("Album", "Meta Album"),
+    mdprop("Genre", "Jazz"), mdprop("Year", "2004"), mdprop("Track", ByteBuilder().be32(7).str(), 4),
+    mdprop("Comments", std::string("Meta comment\0", 13)), mdprop("Producer", "Caf\xC3\xA9"),
+    mdprop("Info", "", 9, {mdprop("Label", "Label Name")}), mdprop("Cover", "\x89PNG\r\n", 5),
+  });
+  const struct
+  {
+    const char *what;
+    ByteBuilder bytes;
+    const char *fields;  // as PropertyMap::toString() lists them
+  } cases[] = {
+    {"metadata section and logical stream",
+     cat({rmf(), prop(), mdpr("logical-fileinfo", fileInfo), cont("", "", "", 0, ""), data(), metadata}),
+     "ALBUM=Meta Album\nARTIST=Meta Author\nBITS=256\nCOMMENT=Meta comment\nCREATION DATE=1/2/2003\nDATE=2004\n"
+     "GENRE=Jazz\nINFO/LABEL=Label Name\nPRODUCER=Caf\xC3\xA9\nTITLE=Meta Title\nTRACKNUMBER=7\n"
+     "Unsupported Data: COVER, BLOB\n"},
+    {"ID3v1, then content description, then metadata section",
+     cat({rmf(), prop(), cont("Cont Title", "Cont Author", "", 0, "(c) \xE2\x98\x83"), data(),
+          section({mdprop("Title", "Meta Title"), mdprop("Author", "Meta Author"), mdprop("Album", "Meta Album")}),
+          id3v1("V1 Title", "", "", "")}),
+     "ALBUM=Meta Album\nARTIST=Cont Author\nCOPYRIGHT=(c) \xE2\x98\x83\nDATE=2001\nGENRE=Jazz\nTITLE=V1 Title\nTRACKNUMBER=9\n"},
+    {"a failed read holds nothing", cat({rmf(), prop(), cont("t", "a", "m", 1, "c"), data(), id3v1("V1")}), ""},
+  };
+  TempDir dir;
+  for(const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    StderrCapture capture;
+    TagLib::RealMedia::File file(dir.write("f.rm", c.bytes.str()).c_str());
+    const PropertyMap map = file.properties();
+    EXPECT_EQ(map.toString().to8Bit(true), c.fields);
+    // The tag shows the same seven fields (TagLib's basic map is built from its getters).
+    PropertyMap seven;
+    for(const char *key : {"TITLE", "ARTIST", "ALBUM", "COMMENT", "GENRE", "DATE", "TRACKNUMBER"}) {
+      if(map.contains(key))
+        seven.replace(key, map[key]);
+    }
+    EXPECT_TRUE(file.tag()->properties() == seven);
+  }
+}
+
+TEST(RmffProperties, FieldsChangeInMemoryOnly)
+{
+  TempDir dir;
+  const std::string bytes =
+    cat({rmf(), prop(), cont(), data(), section({mdprop("Cover", "\xFF\xD8\xFF", 5)}), id3v1("V1 Title")}).str();
+  const std::string path = dir.write("f.rm", bytes);
+  TagLib::RealMedia::File file(path.c_str());
+  TagLib::Tag &tag = *file.tag();
+
+  tag.setYear(1999);  // the other fields stay
+  PropertyMap map = file.properties();
+  EXPECT_EQ(map["DATE"], StringList("1999"));
+  EXPECT_EQ(map["COPYRIGHT"], StringList("Cont Copyright"));
+
+  map.erase("ARTIST");
+  map.replace("TITLE", StringList("A").append("B"));
+  map.replace("CONDUCTOR", StringList("Someone"));
+  EXPECT_TRUE(file.setProperties(map).isEmpty());
+  EXPECT_TRUE(file.properties() == map);  // unsupported records included
+  EXPECT_EQ(tag.title(), "A B");
+  EXPECT_EQ(tag.artist(), "");
+  file.removeUnsupportedProperties(StringList("COVER"));
+  EXPECT_TRUE(file.properties().unsupportedData().isEmpty());
+
+  // A tag made to read what this one reads shows the changes too.
+  TagLib::RealMedia::Tag other(file.reader(), false);
+  TagLib::RealMedia::Tag::duplicate(file.RealMediaTag(), &other, true);
+  EXPECT_TRUE(other.properties() == file.properties());
+
+  EXPECT_FALSE(file.save());
+  EXPECT_EQ(readFile(path), bytes);
 }

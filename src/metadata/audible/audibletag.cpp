@@ -1,9 +1,14 @@
 #include "audibletag.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
+
+#include <strings.h>
 
 #include "common/bytecursor.h"
 
@@ -19,6 +24,54 @@ const char productId[] = "product_id";
 const std::size_t productIdLength = sizeof(productId) - 1;
 // Two lengths of four bytes each lead a record.
 const std::size_t lengthsSize = 8;
+
+// The keys the tag's own fields are shown under: no other record takes them.
+const char *const fieldKeys[] = {"TITLE", "ARTIST", "ALBUM", "COMMENT", "GENRE", "DATE", "TRACKNUMBER"};
+
+bool isFieldKey(const String &key)
+{
+  for(const char *k : fieldKeys) {
+    if(key == k)
+      return true;
+  }
+  return false;
+}
+
+String latin1(const char *text)
+{
+  return String(text, String::Latin1);
+}
+
+// A publication date as the headers write it ("15-Mar-2005") in the form
+// TagLib's DATE keys use ("2005-03-15"); any other text as it is.
+String pubdate(const char *text)
+{
+  static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const std::string date(text);
+  const auto digits = [&](std::size_t from, std::size_t to) {
+    return std::all_of(date.begin() + static_cast<long>(from), date.begin() + static_cast<long>(to),
+                       [](char c) { return c >= '0' && c <= '9'; });
+  };
+  // One or two digits, a dash, three letters, a dash, four digits.
+  const std::size_t dash = date.find('-');
+  if((dash != 1 && dash != 2) || date.size() != dash + 9 || date[dash + 4] != '-' || !digits(0, dash) ||
+     !digits(dash + 5, date.size()))
+    return latin1(text);
+  const std::string day = (dash == 1 ? "0" : "") + date.substr(0, dash);
+  for(int m = 0; m < 12; ++m) {
+    if(day != "00" && strncasecmp(date.c_str() + dash + 1, months[m], 3) == 0) {
+      const char month[] = {static_cast<char>('0' + (m + 1) / 10), static_cast<char>('0' + (m + 1) % 10), '\0'};
+      return String(date.substr(dash + 5) + "-" + month + "-" + day);
+    }
+  }
+  return latin1(text);
+}
+
+unsigned int leadingNumber(const String &text)
+{
+  return static_cast<unsigned int>(std::max(0, text.toInt()));
+}
 
 } // namespace
 
@@ -51,9 +104,22 @@ void Tag::setArtist(const String &s) { m_artist = s; }
 void Tag::setAlbum(const String &s) { m_album = s; }
 void Tag::setComment(const String &s) { m_comment = s; }
 void Tag::setGenre(const String &s) { m_genre = s; }
-void Tag::setYear(unsigned int i) { m_year = i; }
 void Tag::setTrack(unsigned int i) { m_track = i; }
-void Tag::setUserID(unsigned int id) { m_userID = id; }
+
+void Tag::setYear(unsigned int i)
+{
+  m_year = i;
+  m_date = i ? String(std::to_string(i)) : String();
+}
+
+void Tag::setUserID(unsigned int id)
+{
+  m_userID = id;
+  if(id)
+    m_fields.replace("USER_ID", StringList(String(std::to_string(id))));
+  else
+    m_fields.erase("USER_ID");
+}
 
 bool Tag::isEmpty() const
 {
@@ -95,14 +161,16 @@ void Tag::readTags(IOStream *stream)
   std::string key;
   std::string value;
   bool more = true;
+  bool descriptionIsComment = false;
   while(more) {
     more = readTag(stream, key, value);
     if(key.empty())
       break;
-    applyRecord(key, value);
+    applyRecord(key, value, descriptionIsComment);
   }
 
-  m_album = "";
+  if(m_album.isNull())
+    m_album = "";
   m_track = 0;
   m_genre = "Audiobook";
 }
@@ -142,28 +210,101 @@ bool Tag::readTag(IOStream *stream, std::string &key, std::string &value)
   return continuation == 0;
 }
 
-void Tag::applyRecord(const std::string &key, const std::string &value)
+void Tag::applyRecord(const std::string &key, const std::string &value, bool &descriptionIsComment)
 {
   // Keys and values are zero-terminated texts: a zero byte inside ends them.
   const char *k = key.c_str();
   const char *v = value.c_str();
   if(std::strcmp(k, "title") == 0)
-    m_title = String(v, String::Latin1);
+    m_title = latin1(v);
   else if(std::strcmp(k, "author") == 0)
-    m_artist = String(v, String::Latin1);
-  else if(std::strcmp(k, "long_description") == 0)
-    m_comment = String(v, String::Latin1);
+    m_artist = latin1(v);
+  else if(std::strcmp(k, "parent_title") == 0)
+    m_album = latin1(v);
+  else if(std::strcmp(k, "long_description") == 0) {
+    // A description the comment held until now stays a field of its own.
+    if(descriptionIsComment && !m_comment.isEmpty())
+      m_fields.insert("DESCRIPTION", StringList(m_comment));
+    descriptionIsComment = false;
+    m_comment = latin1(v);
+  }
   else if(std::strcmp(k, "description") == 0) {
-    if(m_comment.isNull())
-      m_comment = String(v, String::Latin1);
+    if(m_comment.isNull()) {
+      m_comment = latin1(v);
+      descriptionIsComment = true;
+    }
+    else if(*v) {
+      m_fields.insert("DESCRIPTION", StringList(latin1(v)));
+    }
   }
   else if(std::strcmp(k, "pubdate") == 0) {
     m_year = 0;
     if(const char *dash = std::strrchr(v, '-'))
       m_year = static_cast<unsigned int>(std::strtol(dash + 1, nullptr, 10));
+    m_date = pubdate(v);
   }
-  else if(std::strcmp(k, "user_id") == 0)
+  else if(std::strcmp(k, "user_id") == 0) {
     m_userID = static_cast<unsigned int>(std::strtol(v, nullptr, 10));
+    if(*v)
+      m_fields.replace("USER_ID", StringList(latin1(v)));
+    else
+      m_fields.erase("USER_ID");
+  }
+  else {
+    const String name = latin1(k).upper();
+    if(!name.isEmpty() && *v && !isFieldKey(name))
+      m_fields.insert(name, StringList(latin1(v)));
+  }
+}
+
+PropertyMap Tag::properties() const
+{
+  PropertyMap map;
+  const std::pair<const char *, const String *> texts[] = {
+    {"TITLE", &m_title}, {"ARTIST", &m_artist}, {"ALBUM", &m_album},
+    {"COMMENT", &m_comment}, {"GENRE", &m_genre}, {"DATE", &m_date},
+  };
+  for(const auto &text : texts) {
+    if(!text.second->isEmpty())
+      map.insert(text.first, StringList(*text.second));
+  }
+  if(m_track)
+    map.insert("TRACKNUMBER", StringList(String(std::to_string(m_track))));
+  for(const auto &field : m_fields)
+    map.insert(field.first, field.second);
+  return map;
+}
+
+PropertyMap Tag::setProperties(const PropertyMap &properties)
+{
+  PropertyMap rest(properties);
+  rest.removeEmpty();
+  rest.unsupportedData().clear();
+  PropertyMap notStored;
+  // The first value of a field's key; the others are not stored.
+  const auto take = [&](const char *key) {
+    StringList values = rest.value(key);
+    rest.erase(key);
+    if(values.isEmpty())
+      return String();
+    const String first = values.front();
+    values.erase(values.begin());
+    if(!values.isEmpty())
+      notStored.insert(key, values);
+    return first;
+  };
+  m_title = take("TITLE");
+  m_artist = take("ARTIST");
+  m_album = take("ALBUM");
+  m_comment = take("COMMENT");
+  m_genre = take("GENRE");
+  m_date = take("DATE");
+  m_year = leadingNumber(m_date);
+  m_track = leadingNumber(take("TRACKNUMBER"));
+  m_fields = rest;
+  const StringList userID = m_fields.value("USER_ID");
+  m_userID = userID.isEmpty() ? 0 : static_cast<unsigned int>(std::strtol(userID.front().toCString(), nullptr, 10));
+  return notStored;
 }
 
 } // namespace BRENVO_NS

@@ -87,17 +87,17 @@ void File::read(bool readProperties, AudioProperties::ReadStyle propertiesStyle)
 
 PropertyMap File::properties() const
 {
-  return tag()->properties();
+  return d->tag ? d->tag->properties() : PropertyMap();
 }
 
 PropertyMap File::setProperties(const PropertyMap &properties)
 {
-  return tag()->setProperties(properties);
+  return d->tag ? d->tag->setProperties(properties) : properties;
 }
 
-void File::removeUnsupportedProperties(const StringList &properties)
+void File::removeUnsupportedProperties(const StringList &)
 {
-  (void)properties;
+  // Every record is text: nothing is ever listed as unsupported.
 }
 
 Plugins::PictureList File::pictures() const
@@ -105,9 +105,8 @@ Plugins::PictureList File::pictures() const
   return Plugins::PictureList();
 }
 
-bool File::setPictures(const Plugins::PictureList &pictures)
+bool File::setPictures(const Plugins::PictureList &)
 {
-  (void)pictures;
   return false;
 }
 

@@ -58,13 +58,17 @@ public:
    * which does not know this class.
    */
   PropertyMap properties() const;
-  //! Replaces the fields by \a properties and returns what could not be stored.
+  /*!
+   * Replaces the fields by \a properties, in memory only (save() still writes
+   * nothing), and returns what could not be stored (all of it when there is
+   * no tag).
+   */
   PropertyMap setProperties(const PropertyMap &properties);
-  //! Removes the unsupported fields that \a properties names.
+  //! Does nothing: every record is text, none is unsupported.
   void removeUnsupportedProperties(const StringList &properties);
-  //! The pictures of the tags, in the file's order.
+  //! Always empty: the header holds no picture.
   Plugins::PictureList pictures() const;
-  //! Replaces the pictures by \a pictures; false when the format holds none.
+  //! Holds nothing and returns false: the format has no pictures.
   bool setPictures(const Plugins::PictureList &pictures);
   //! The format is read only: writes nothing and returns false.
   bool save() override;

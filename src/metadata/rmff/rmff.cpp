@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <iostream>
+#include <string>
 #include <utility>
 
 #include <tag.h>
@@ -72,6 +73,134 @@ std::unique_ptr<char[]> takeText(ByteCursor &c, std::size_t count)
   return takeArray<char>(c, count, true);
 }
 
+// Types of metadata section records, as the format numbers them.
+enum RecordType : std::uint32_t
+{
+  TextRecord = 1,
+  TextListRecord = 2,
+  FlagRecord = 3,
+  NumberRecord = 4,
+  UrlRecord = 6,
+  DateRecord = 7,
+  FileNameRecord = 8,
+  GroupingRecord = 9,
+  ReferenceRecord = 10
+};
+
+// Types of logical stream properties.
+enum NameValueType : std::uint32_t
+{
+  NameValueNumber = 0,
+  NameValueText = 2
+};
+
+// Record names, upper-cased, that stand for a standard key of another name.
+const char *const standardKeys[][2] = {
+  {"AUTHOR", "ARTIST"},   {"YEAR", "DATE"},         {"TRACK", "TRACKNUMBER"}, {"DISC", "DISCNUMBER"},
+  {"COMMENTS", "COMMENT"}, {"DESCRIPTION", "COMMENT"},
+};
+
+String keyFor(const String &name)
+{
+  const String key = name.upper();
+  for(const auto &k : standardKeys) {
+    if(key == k[0])
+      return k[1];
+  }
+  return key;
+}
+
+bool isUtf8(const ByteVector &bytes)
+{
+  for(std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    std::size_t follow = 0;
+    if(lead >= 0xC2 && lead <= 0xDF)
+      follow = 1;
+    else if(lead >= 0xE0 && lead <= 0xEF)
+      follow = 2;
+    else if(lead >= 0xF0 && lead <= 0xF4)
+      follow = 3;
+    else if(lead >= 0x80)
+      return false;
+    if(follow > bytes.size() - i - 1)
+      return false;
+    for(std::size_t k = 1; k <= follow; ++k) {
+      if((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+        return false;
+    }
+    i += follow + 1;
+  }
+  return true;
+}
+
+/*!
+ * The text of \a size bytes at \a data, up to a zero byte. The format names
+ * no encoding: current muxers write UTF-8, older files Latin-1, so bytes that
+ * are not valid UTF-8 are taken as Latin-1.
+ */
+String decodeText(const void *data, std::size_t size)
+{
+  if(!data)
+    return String();
+  const char *begin = static_cast<const char *>(data);
+  const ByteVector bytes(begin, static_cast<unsigned int>(std::find(begin, begin + size, '\0') - begin));
+  return String(bytes, isUtf8(bytes) ? String::UTF8 : String::Latin1);
+}
+
+//! Adds \a value under \a key unless it is empty.
+void addText(PropertyMap &map, const String &key, const String &value)
+{
+  if(!key.isEmpty() && !value.isEmpty())
+    map.insert(key, StringList(value));
+}
+
+/*!
+ * The value of the record \a name by its kind: text or a number (as decimal
+ * text) under its key, anything else listed as unsupported under its own name.
+ */
+void addValue(PropertyMap &map, const String &name, bool text, bool number, const unsigned char *value,
+              std::size_t length)
+{
+  if(name.isEmpty() || length == 0)
+    return;
+  if(text)
+    addText(map, keyFor(name), decodeText(value, length));
+  else if(number && length == 4)
+    map.insert(keyFor(name), StringList(String(std::to_string(ByteVector(reinterpret_cast<const char *>(value), 4).toUInt()))));
+  else if(!map.unsupportedData().contains(name.upper()))
+    map.unsupportedData().append(name.upper());
+}
+
+void addMetadata(PropertyMap &map, const MDProperties &prop, const String &path)
+{
+  const std::uint32_t type = prop.type;
+  const bool text = type == TextRecord || type == TextListRecord || type == UrlRecord || type == DateRecord ||
+                    type == FileNameRecord || type == ReferenceRecord;
+  if(type != GroupingRecord)
+    addValue(map, path, text, type == FlagRecord || type == NumberRecord, prop.value.get(), prop.value_length);
+  if(!prop.subproperties)
+    return;
+  for(std::uint32_t i = 0; i < prop.num_subproperties; ++i) {
+    const MDProperties &sub = prop.subproperties[i];
+    const String name = decodeText(sub.name.get(), sub.name_length);
+    addMetadata(map, sub, path.isEmpty() || name.isEmpty() ? path + name : path + "/" + name);
+  }
+}
+
+//! Adds the fields of \a from whose keys \a to lacks.
+void addMissing(PropertyMap &to, const PropertyMap &from)
+{
+  for(const auto &field : from) {
+    if(!to.contains(field.first))
+      to.insert(field.first, field.second);
+  }
+  for(const String &name : from.unsupportedData()) {
+    if(!to.unsupportedData().contains(name))
+      to.unsupportedData().append(name);
+  }
+}
+
 void parseBitRates(BitRateChunk &chunk, ByteCursor &c)
 {
   chunk.max_bit_rate = c.u32be();
@@ -125,9 +254,13 @@ public:
   void parseContentDescription(ContentDescription &cont, ByteCursor c);
   bool parseProperty(MDProperties &prop, const ByteCursor &record, int depth);
 
+  // Every field read, built once the reading is done.
+  PropertyMap fields;
+
   const TagLib::Tag *id3v1Tag() const;
-  String text(String (TagLib::Tag::*field)() const, std::unique_ptr<char[]> ContentDescription::*fallback) const;
-  unsigned int number(unsigned int (TagLib::Tag::*field)() const) const;
+  PropertyMap collectFields() const;
+  String text(const char *key) const;
+  unsigned int number(const char *key) const;
   unsigned int property(std::uint32_t RMProperties::*field) const;
 };
 
@@ -174,6 +307,8 @@ void RealMediaFF::RealMediaFFPrivate::read()
   // What a failed read left behind is not to be trusted.
   if(streamFailed(stream))
     err = -1;
+  if(!err)
+    fields = collectFields();
 }
 
 bool RealMediaFF::RealMediaFFPrivate::readHeader(Chunk &chunk)
@@ -548,24 +683,53 @@ const TagLib::Tag *RealMediaFF::RealMediaFFPrivate::id3v1Tag() const
   return id3v1 ? id3v1->tag() : nullptr;
 }
 
-String RealMediaFF::RealMediaFFPrivate::text(String (TagLib::Tag::*field)() const,
-                                             std::unique_ptr<char[]> ContentDescription::*fallback) const
+PropertyMap RealMediaFF::RealMediaFFPrivate::collectFields() const
 {
-  if(err)
-    return String();
-  const TagLib::Tag *tag = id3v1Tag();
-  String s = tag ? (tag->*field)() : String();
-  // A field the ID3v1 tag leaves empty comes from the content description,
-  // which carries title, author and comment.
-  if(s.isEmpty() && fallback && contentDescription && (contentDescription->*fallback))
-    s = String((contentDescription->*fallback).get(), String::Latin1);
-  return s;
+  PropertyMap map;
+  if(const TagLib::Tag *tag = id3v1Tag())
+    map = tag->properties();
+
+  if(contentDescription) {
+    const ContentDescription &cd = *contentDescription;
+    PropertyMap cont;
+    addText(cont, "TITLE", decodeText(cd.title.get(), cd.title_len));
+    addText(cont, "ARTIST", decodeText(cd.author.get(), cd.author_len));
+    addText(cont, "COPYRIGHT", decodeText(cd.copyright.get(), cd.copyright_len));
+    addText(cont, "COMMENT", decodeText(cd.comment.get(), cd.comment_len));
+    addMissing(map, cont);
+  }
+
+  // The root of the section only groups its records.
+  if(metadataSection) {
+    PropertyMap section;
+    addMetadata(section, metadataSection->properties, String());
+    addMissing(map, section);
+  }
+
+  PropertyMap streams;
+  for(const auto &record : records) {
+    const auto *media = dynamic_cast<const MediaProperties *>(record.get());
+    if(!media || !media->lstr || !media->lstr->properties)
+      continue;
+    for(std::uint16_t i = 0; i < media->lstr->num_properties; ++i) {
+      const NameValueProperty &p = media->lstr->properties[i];
+      addValue(streams, decodeText(p.name.get(), p.name_length), p.type == NameValueText,
+               p.type == NameValueNumber, p.value.get(), p.value_length);
+    }
+  }
+  addMissing(map, streams);
+  return map;
 }
 
-unsigned int RealMediaFF::RealMediaFFPrivate::number(unsigned int (TagLib::Tag::*field)() const) const
+String RealMediaFF::RealMediaFFPrivate::text(const char *key) const
 {
-  const TagLib::Tag *tag = id3v1Tag();
-  return !err && tag ? (tag->*field)() : 0;
+  return fields.value(key).toString(" ");
+}
+
+unsigned int RealMediaFF::RealMediaFFPrivate::number(const char *key) const
+{
+  const StringList values = fields.value(key);
+  return values.isEmpty() ? 0 : static_cast<unsigned int>(std::max(0, values.front().toInt()));
 }
 
 unsigned int RealMediaFF::RealMediaFFPrivate::property(std::uint32_t RMProperties::*field) const
@@ -592,13 +756,14 @@ bool RealMediaFF::readChunkHeader(std::uint32_t &object_id, std::uint32_t &size)
   return true;
 }
 
-String RealMediaFF::title() const { return d->text(&TagLib::Tag::title, &ContentDescription::title); }
-String RealMediaFF::artist() const { return d->text(&TagLib::Tag::artist, &ContentDescription::author); }
-String RealMediaFF::album() const { return d->text(&TagLib::Tag::album, nullptr); }
-String RealMediaFF::comment() const { return d->text(&TagLib::Tag::comment, &ContentDescription::comment); }
-String RealMediaFF::genre() const { return d->text(&TagLib::Tag::genre, nullptr); }
-unsigned int RealMediaFF::year() const { return d->number(&TagLib::Tag::year); }
-unsigned int RealMediaFF::track() const { return d->number(&TagLib::Tag::track); }
+const PropertyMap &RealMediaFF::properties() const { return d->fields; }
+String RealMediaFF::title() const { return d->text("TITLE"); }
+String RealMediaFF::artist() const { return d->text("ARTIST"); }
+String RealMediaFF::album() const { return d->text("ALBUM"); }
+String RealMediaFF::comment() const { return d->text("COMMENT"); }
+String RealMediaFF::genre() const { return d->text("GENRE"); }
+unsigned int RealMediaFF::year() const { return d->number("DATE"); }
+unsigned int RealMediaFF::track() const { return d->number("TRACKNUMBER"); }
 
 bool RealMediaFF::isEmpty() const
 {

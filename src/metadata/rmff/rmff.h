@@ -8,6 +8,7 @@
 
 #include <audioproperties.h>
 #include <tiostream.h>
+#include <tpropertymap.h>
 #include <tstring.h>
 
 #include "brenvo_export.h"
@@ -221,7 +222,17 @@ public:
    */
   bool readChunkHeader(std::uint32_t &object_id, std::uint32_t &size);
 
-  //! \name The tag: ID3v1 fields, falling back to the content description.
+  /*!
+   * Every field of the file under TagLib's property keys. A key comes from the
+   * first of these that holds it: the ID3v1 tag, the content description, the
+   * metadata section, the properties of the logical streams. Record names
+   * without a standard key stand upper-cased (a nested record under its path,
+   * "PARENT/CHILD"); numbers as decimal text; binary records are named by
+   * unsupportedData(). Empty once the reader has failed.
+   */
+  const PropertyMap &properties() const;
+
+  //! \name The tag: the first value of each field of properties().
   //@{
   String title() const;
   String artist() const;

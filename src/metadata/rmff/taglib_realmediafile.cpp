@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 #include <id3v1tag.h>
 
@@ -59,6 +60,38 @@ public:
   RealMediaFF *rmff = nullptr;
   std::unique_ptr<RealMediaFF> owned;  // set exactly when the tag owns its reader
   bool owner = false;
+  // Every field, once one was set; until then the reader's are shown.
+  std::unique_ptr<PropertyMap> edited;
+
+  PropertyMap &editable()
+  {
+    if(!edited)
+      edited = std::make_unique<PropertyMap>(rmff ? rmff->properties() : PropertyMap());
+    return *edited;
+  }
+
+  void set(const String &key, const String &value)
+  {
+    if(value.isEmpty())
+      editable().erase(key);
+    else
+      editable().replace(key, StringList(value));
+  }
+
+  String text(const char *key, String (RealMediaFF::*field)() const) const
+  {
+    if(edited)
+      return edited->value(key).toString(" ");
+    return rmff ? (rmff->*field)() : String();
+  }
+
+  unsigned int number(const char *key, unsigned int (RealMediaFF::*field)() const) const
+  {
+    if(!edited)
+      return rmff ? (rmff->*field)() : 0;
+    const StringList values = edited->value(key);
+    return values.isEmpty() ? 0 : static_cast<unsigned int>(std::max(0, values.front().toInt()));
+  }
 };
 
 Tag::Tag(RealMediaFF *rmff, bool copy) :
@@ -76,63 +109,71 @@ Tag::Tag(RealMediaFF *rmff, bool copy) :
 
 Tag::~Tag() = default;
 
-String Tag::title() const
-{
-  return d->rmff ? d->rmff->title() : String();
-}
+String Tag::title() const { return d->text("TITLE", &RealMediaFF::title); }
+String Tag::artist() const { return d->text("ARTIST", &RealMediaFF::artist); }
+String Tag::album() const { return d->text("ALBUM", &RealMediaFF::album); }
+String Tag::comment() const { return d->text("COMMENT", &RealMediaFF::comment); }
+String Tag::genre() const { return d->text("GENRE", &RealMediaFF::genre); }
+unsigned int Tag::year() const { return d->number("DATE", &RealMediaFF::year); }
+unsigned int Tag::track() const { return d->number("TRACKNUMBER", &RealMediaFF::track); }
 
-String Tag::artist() const
-{
-  return d->rmff ? d->rmff->artist() : String();
-}
-
-String Tag::album() const
-{
-  return d->rmff ? d->rmff->album() : String();
-}
-
-String Tag::comment() const
-{
-  return d->rmff ? d->rmff->comment() : String();
-}
-
-String Tag::genre() const
-{
-  return d->rmff ? d->rmff->genre() : String();
-}
-
-unsigned int Tag::year() const
-{
-  return d->rmff ? d->rmff->year() : 0;
-}
-
-unsigned int Tag::track() const
-{
-  return d->rmff ? d->rmff->track() : 0;
-}
-
-void Tag::setTitle(const String &) {}
-void Tag::setArtist(const String &) {}
-void Tag::setAlbum(const String &) {}
-void Tag::setComment(const String &) {}
-void Tag::setGenre(const String &) {}
-void Tag::setYear(unsigned int) {}
-void Tag::setTrack(unsigned int) {}
+void Tag::setTitle(const String &s) { d->set("TITLE", s); }
+void Tag::setArtist(const String &s) { d->set("ARTIST", s); }
+void Tag::setAlbum(const String &s) { d->set("ALBUM", s); }
+void Tag::setComment(const String &s) { d->set("COMMENT", s); }
+void Tag::setGenre(const String &s) { d->set("GENRE", s); }
+void Tag::setYear(unsigned int i) { d->set("DATE", i ? String(std::to_string(i)) : String()); }
+void Tag::setTrack(unsigned int i) { d->set("TRACKNUMBER", i ? String(std::to_string(i)) : String()); }
 
 bool Tag::isEmpty() const
 {
+  if(d->edited)
+    return TagLib::Tag::isEmpty();
   return TagLib::Tag::isEmpty() && (!d->rmff || d->rmff->isEmpty());
+}
+
+PropertyMap Tag::properties() const
+{
+  if(d->edited)
+    return *d->edited;
+  return d->rmff ? d->rmff->properties() : PropertyMap();
+}
+
+PropertyMap Tag::setProperties(const PropertyMap &properties)
+{
+  PropertyMap fields;
+  for(const auto &field : properties) {
+    if(!field.second.isEmpty())
+      fields.insert(field.first, field.second);
+  }
+  fields.unsupportedData() = this->properties().unsupportedData();
+  d->edited = std::make_unique<PropertyMap>(fields);
+  return PropertyMap();
+}
+
+void Tag::removeUnsupportedProperties(const StringList &properties)
+{
+  StringList &unsupported = d->editable().unsupportedData();
+  for(const String &name : properties) {
+    const auto it = unsupported.find(name);
+    if(it != unsupported.end())
+      unsupported.erase(it);
+  }
 }
 
 void Tag::duplicate(const Tag *source, Tag *target, bool overwrite)
 {
   if(!source || !target)
     return;
-  TagLib::Tag::duplicate(source, target, overwrite);
-  if(!overwrite && !target->isEmpty())
+  if(!overwrite && !target->isEmpty()) {
+    TagLib::Tag::duplicate(source, target, false);
     return;
+  }
+  // Copied before the target lets go of anything: source and target may be one.
+  std::unique_ptr<PropertyMap> edited;
+  if(source->d->edited)
+    edited = std::make_unique<PropertyMap>(*source->d->edited);
   if(target->d->owner) {
-    // Copy before letting go of the old reader: source and target may share it.
     std::unique_ptr<RealMediaFF> copy;
     if(source->d->rmff)
       copy = std::make_unique<RealMediaFF>(*source->d->rmff);
@@ -142,6 +183,7 @@ void Tag::duplicate(const Tag *source, Tag *target, bool overwrite)
   else {
     target->d->rmff = source->d->rmff;
   }
+  target->d->edited = std::move(edited);
 }
 
 RealMediaFF *Tag::reader() const
@@ -264,17 +306,17 @@ RealMediaFF *File::reader() const
 
 PropertyMap File::properties() const
 {
-  return tag()->properties();
+  return d->tag->properties();
 }
 
 PropertyMap File::setProperties(const PropertyMap &properties)
 {
-  return tag()->setProperties(properties);
+  return d->tag->setProperties(properties);
 }
 
 void File::removeUnsupportedProperties(const StringList &properties)
 {
-  (void)properties;
+  d->tag->removeUnsupportedProperties(properties);
 }
 
 Plugins::PictureList File::pictures() const
@@ -282,9 +324,8 @@ Plugins::PictureList File::pictures() const
   return Plugins::PictureList();
 }
 
-bool File::setPictures(const Plugins::PictureList &pictures)
+bool File::setPictures(const Plugins::PictureList &)
 {
-  (void)pictures;
   return false;
 }
 

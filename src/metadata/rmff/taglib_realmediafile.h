@@ -46,8 +46,9 @@ private:
 };
 
 /*!
- * The tag of a RealMedia file: read only, its fields those of the chunk
- * reader. Unless made with the copy flag, it borrows its reader.
+ * The tag of a RealMedia file: its fields are those of the chunk reader until
+ * one is set; from then on it holds them all in memory, as the file is never
+ * written. Unless made with the copy flag, it borrows its reader.
  */
 class Tag : public TagLib::Tag
 {
@@ -65,7 +66,7 @@ public:
   unsigned int year() const override;
   unsigned int track() const override;
 
-  // A RealMedia tag is never written: the setters change nothing.
+  // The setters change the field in memory only: a RealMedia file is never written.
   void setTitle(const String &s) override;
   void setArtist(const String &s) override;
   void setAlbum(const String &s) override;
@@ -77,10 +78,26 @@ public:
   bool isEmpty() const override;
 
   /*!
-   * Copies \a source's fields onto \a target through TagLib's duplicate (a
-   * no-op here), then, when \a overwrite is set or \a target is empty, makes
-   * \a target read what \a source reads: a target owning its reader gets its
-   * own copy of the source's reader, any other shares the source's reader.
+   * Every field under TagLib's property keys (the reader's properties() until
+   * a field is set). Hides TagLib::Tag::properties(), which does not know this
+   * class.
+   */
+  PropertyMap properties() const;
+  /*!
+   * Replaces every field by \a properties, in memory only (a key missing from
+   * the map is removed). The tag holds any text field, so nothing is returned
+   * as not stored; unsupported records stay listed.
+   */
+  PropertyMap setProperties(const PropertyMap &properties);
+  //! Drops from properties().unsupportedData() the records that \a properties names.
+  void removeUnsupportedProperties(const StringList &properties);
+
+  /*!
+   * When \a overwrite is set or \a target is empty, makes \a target read what
+   * \a source reads, fields set in memory included: a target owning its reader
+   * gets its own copy of the source's reader, any other shares the source's
+   * reader. Otherwise copies the fields \a target lacks, as TagLib's duplicate
+   * does.
    */
   static void duplicate(const Tag *source, Tag *target, bool overwrite = true);
 
@@ -152,13 +169,16 @@ public:
    * which does not know this class.
    */
   PropertyMap properties() const;
-  //! Replaces the fields by \a properties and returns what could not be stored.
+  /*!
+   * Replaces the fields by \a properties, in memory only (save() still writes
+   * nothing), and returns what could not be stored.
+   */
   PropertyMap setProperties(const PropertyMap &properties);
-  //! Removes the unsupported fields that \a properties names.
+  //! Removes the unsupported fields that \a properties names, in memory only.
   void removeUnsupportedProperties(const StringList &properties);
-  //! The pictures of the tags, in the file's order.
+  //! Always empty: the format holds no pictures.
   Plugins::PictureList pictures() const;
-  //! Replaces the pictures by \a pictures; false when the format holds none.
+  //! Holds nothing and returns false: the format has no pictures.
   bool setPictures(const Plugins::PictureList &pictures);
   //! The format is read only: writes nothing and returns false.
   bool save() override;

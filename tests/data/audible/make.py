@@ -37,6 +37,8 @@ write("book.aa", [
     (b"title", b"A Short Test Book"),
     (b"author", b"Jane Q. Reader"),
     (b"narrator", b"N. Voice"),
+    (b"parent_title", b"The Test Series"),
+    (b"copyright", b"(c) 2026 Brenvo Audio"),
     (b"description", b"Short description."),
     (b"long_description", b"A longer description that wins over the short one."),
     (b"pubdate", b"15-Mar-2005"),
@@ -48,6 +50,9 @@ write("latin1.aa", [
     (b"title", "Caf\u00e9 Cr\u00e8me".encode("latin-1")),
     (b"author", "Zo\u00eb".encode("latin-1")),
     (b"description", b"Only a short description."),
+    # Named like keys the tag's own fields take: not fields of their own.
+    (b"Title", b"Other title"),
+    (b"genre", b"Fiction"),
     (b"pubdate", b"2019"),
 ], 59, seed=2)
 
