@@ -116,14 +116,11 @@ TEST(AsfSave, LargeValuesGoToTheMetadataLibrary)
     f->tag()->addAttribute("Edge", Attribute(ByteVector(0xFFFF, 'e')));
     ASSERT_TRUE(f->save());
   }
-  EXPECT_TRUE(holds(path, savedFile({contentDescription("")},
-                                    {record0("Edge", 1, std::string(0xFFFF, 'e')), record0("WM/Picture", 1, "small")}, {},
+  // The small picture would be read back before the large one from the
+  // extended object, which comes first: both go to the library, in order.
+  EXPECT_TRUE(holds(path, savedFile({contentDescription("")}, {record0("Edge", 1, std::string(0xFFFF, 'e'))}, {},
                                     {record12(0, 0, "Long", 0, utf16(std::string(40000, 'q'))),
-                                     record12(0, 0, "WM/Picture", 1, picture)})));
-  // File order: the extended object comes before the header extension.
-  auto f = open(path);
-  ASSERT_EQ(f->tag()->attributeListMap()["WM/Picture"].size(), 2u);
-  EXPECT_EQ(f->tag()->attributeListMap()["WM/Picture"][0].toByteVector(), ByteVector("small", 5));
+                                     record12(0, 0, "WM/Picture", 1, picture), record12(0, 0, "WM/Picture", 1, "small")})));
 }
 
 TEST(AsfSave, TextsAndNamesThatFitNoRecordLeaveTheFileUnchanged)

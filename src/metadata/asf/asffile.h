@@ -56,18 +56,27 @@ public:
   Properties *audioProperties() const override;
 
   /*!
-   * Every field of the tags under the keys TagLib uses for this format, as
-   * TagLib::Plugins::properties() answers. Hides TagLib::File::properties(),
-   * which does not know this class.
+   * Every field of the tag under the keys TagLib uses for this format, as
+   * TagLib::Plugins::properties() answers (see Tag::properties()). Hides
+   * TagLib::File::properties(), which does not know this class. Empty when
+   * the file is not an ASF file.
    */
   PropertyMap properties() const;
-  //! Replaces the fields by \a properties and returns what could not be stored.
+  /*!
+   * Replaces the fields by \a properties (see Tag::setProperties()) and
+   * returns what could not be stored; the file is written by save().
+   */
   PropertyMap setProperties(const PropertyMap &properties);
-  //! Removes the unsupported fields that \a properties names.
+  //! Removes the attributes that \a properties names.
   void removeUnsupportedProperties(const StringList &properties);
-  //! The pictures of the tags, in the file's order.
+  //! The pictures of the "WM/Picture" attributes, in the tag's order.
   Plugins::PictureList pictures() const;
-  //! Replaces the pictures by \a pictures; false when the format holds none.
+  /*!
+   * Replaces the "WM/Picture" attributes by \a pictures; save() puts a
+   * picture too large for the extended content description object into the
+   * metadata library object. False, changing nothing, when the file is not an
+   * ASF file.
+   */
   bool setPictures(const Plugins::PictureList &pictures);
 
   /*!
