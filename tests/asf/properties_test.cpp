@@ -73,17 +73,13 @@ TEST(AsfProperties, SetPropertiesStoresWhatTheTagHoldsAndRefusesTheRest)
   EXPECT_EQ(tag.track(), 5u);
   EXPECT_EQ(tag.comment(), "Old comment");
   EXPECT_TRUE(tag.album().isEmpty());
-  EXPECT_TRUE(tag.rating().isEmpty());
-  EXPECT_EQ(tag.properties().unsupportedData(), StringList("Custom"));
 
   // The tag's own setters change what the map shows.
   tag.setArtist("Artist");
   tag.setYear(2001);
-  const PropertyMap shown = tag.properties();
-  EXPECT_EQ(shown["ARTIST"], StringList("Artist"));
-  EXPECT_EQ(shown["DATE"], StringList("2001"));
-  EXPECT_EQ(shown["GENRE"], StringList("Jazz").append("Rock"));
-
+  EXPECT_EQ(tag.properties()["ARTIST"], StringList("Artist"));
+  EXPECT_EQ(tag.properties()["DATE"], StringList("2001"));
+  EXPECT_EQ(tag.properties().unsupportedData(), StringList("Custom"));
   tag.removeUnsupportedProperties(StringList("Custom"));
   EXPECT_TRUE(tag.properties().unsupportedData().isEmpty());
 }
@@ -94,9 +90,8 @@ TEST(AsfProperties, AFileThatIsNotASFHasNone)
   auto f = asf_test::open(dir.write("f.wma", std::string(64, 'x')));
   PropertyMap map;
   map.replace("TITLE", StringList("x"));
-  EXPECT_TRUE(f->properties().isEmpty());
+  EXPECT_TRUE(f->properties().isEmpty() && f->pictures().isEmpty());
   EXPECT_EQ(f->setProperties(map), map);
-  EXPECT_TRUE(f->pictures().isEmpty());
   EXPECT_FALSE(f->setPictures(TagLib::Plugins::PictureList()));
 }
 

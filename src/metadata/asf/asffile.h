@@ -82,7 +82,12 @@ public:
   /*!
    * Rebuilds the header object from the parsed objects and the tag and
    * replaces the header on disk with it; everything after the header is left
-   * as it is. Returns false, writing nothing, when the file is read-only, is
+   * as it is. The first attribute of a name without stream or language goes
+   * to the extended content description object, the first with a stream to
+   * the metadata object, the others (and values over 65535 bytes, and GUIDs)
+   * to the metadata library object; a name whose attributes would then be
+   * read back in another order goes to the metadata library object whole.
+   * Returns false, writing nothing, when the file is read-only, is
    * not an ASF file, has a header whose structure could not be fully read,
    * or holds a text or attribute name too long for any record; returns false
    * too when writing failed.
