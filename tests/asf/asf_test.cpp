@@ -390,8 +390,10 @@ TEST(AsfSave, SavedHeaders)
   for(const auto &r : rows) {
     const std::string &value = r.saved.empty() ? r.stored : r.saved;
     stored[r.kind].push_back(r.kind ? record12(r.first, r.stream, r.name, r.type, r.stored) : record0(r.name, r.type, r.stored));
-    saved[r.kind].push_back(r.kind ? record12(r.kind == 2 ? r.first : 0, r.stream, r.name, r.type, value)
-                                   : record0(r.name, r.type, value));
+    // GUID values are saved to the library, wherever they were.
+    const int to = r.type == 6 ? 2 : r.kind;
+    saved[to].push_back(to ? record12(to == 2 ? r.first : 0, r.stream, r.name, r.type, value)
+                           : record0(r.name, r.type, value));
   }
   const auto typed = [](std::vector<std::string> *lists) {
     return std::vector<std::string>{list(extendedGuid, lists[0]),
@@ -428,17 +430,17 @@ TEST(AsfSave, SavedHeaders)
        f.tag()->setArtist("someone");
      }, file({fp, sp, top1, headerExtension({nested1, list(metadataGuid, {}), nested2, list(libraryGuid, {})}),
               contentDescription("t", "someone"), top2, list(extendedGuid, {})})},
-    // Each save routes anew: the first record of a name without stream or language
-    // to the extended object, one on a stream to the metadata object, the rest and
-    // values over a WORD's range to the library; map order is by name.
+    // Each save routes anew: a single record without stream or language to the
+    // extended object, values over a WORD's range and names whose values would
+    // read back in another order to the library whole; map order is by name.
     {"routing", {headerExtension({list(libraryGuid, {n1, n2, s1, s2, l5, l6, big, record12(0, 0, "WM/Picture", 1, "small"),
                                                      longText, record12(0, 0, "Edge", 1, std::string(0xFFFF, 'e'))})})},
      [&](File &f) {
        f.tag()->setAttribute(fits, Attribute(1u));
        f.tag()->setComment(fits);
-     }, file({headerExtension({list(libraryGuid, {l5, l6, longText, n2, s2, big}), list(metadataGuid, {s1})}),
+     }, file({headerExtension({list(libraryGuid, {l5, l6, longText, n1, n2, s1, s2, big}), list(metadataGuid, {})}),
               contentDescription("", "", fits), list(extendedGuid, {record0("Edge", 1, std::string(0xFFFF, 'e')),
-              record0("N", 0, utf16("1")), record0("WM/Picture", 1, "small"), record0(fits, 3, le32(1))})})},
+              record0("WM/Picture", 1, "small"), record0(fits, 3, le32(1))})})},
     // Grow the header, shrink it, then grow it a little, all on one file object.
     {"saving again", {fp, keep}, [](File &f) {
        f.tag()->setTitle("first");

@@ -53,8 +53,8 @@ const std::map<std::string, TaglibReader> &taglibReaders()
 {
   static const std::map<std::string, TaglibReader> readers = {
     {".m4a", {oracle<TagLib::MP4::File>(), false}},
-    {".wma", {oracle<TagLib::ASF::File>(), false}},
-    {".asf", {oracle<TagLib::ASF::File>(), false}},
+    {".wma", {oracle<TagLib::ASF::File>(), true}},
+    {".asf", {oracle<TagLib::ASF::File>(), true}},
     {".aac", {oracle<TagLib::MPEG::File>(), true}},
     {".wv", {oracle<TagLib::WavPack::File>(), true}},
     {".spx", {oracle<TagLib::Ogg::Speex::File>(), true}},
@@ -149,7 +149,8 @@ TEST(Companion, PropertiesAndPicturesSurviveASave)
   ensurePluginsRegistered();
   TempDir dir;
   for(const char *sample : {"wavpack/stereo16-ape.wv", "wavpack/mono16-id3v1.wv", "trueaudio/mono16-id3v2.tta",
-                            "trueaudio/stereo24-id3v1.tta", "speex/wideband.spx", "aac/sine.aac"}) {
+                            "trueaudio/stereo24-id3v1.tta", "speex/wideband.spx", "aac/sine.aac",
+                            "asf/ffmpeg-tags.wma", "asf/mutagen-tags.wma", "asf/mutagen-keys.wma", "asf/untagged.asf"}) {
     SCOPED_TRACE(sample);
     const std::string path = dir.copy(dataPath(sample), "f" + extensionOf(sample));
     PropertyMap expected;
@@ -184,20 +185,24 @@ TEST(Companion, HostileMapsNeverBreakASave)
   hostile.replace("K\xC3\xA9Y=", StringList(String("odd key")));
   for(int i = 0; i < 1000; ++i)
     hostile.replace("FIELD" + String::number(i), StringList(String::number(i)));
-  for(const char *sample : {"wavpack/stereo16-ape.wv", "trueaudio/mono16-id3v2.tta", "speex/wideband.spx"}) {
+  for(const char *sample : {"wavpack/stereo16-ape.wv", "trueaudio/mono16-id3v2.tta", "speex/wideband.spx",
+                            "asf/mutagen-keys.wma"}) {
     SCOPED_TRACE(sample);
     const std::string path = dir.copy(dataPath(sample), "f" + extensionOf(sample));
     const std::string audio = readFile(path);
+    PropertyMap refused;
     {
       TagLib::FileRef ref(path.c_str());
-      TagLib::Plugins::setProperties(ref.file(), hostile);
-      ref.save();
+      refused = TagLib::Plugins::setProperties(ref.file(), hostile);
+      EXPECT_TRUE(ref.save());
     }
-    // Whatever was kept, the file still reads whole and as TagLib reads it.
+    // Whatever was kept, the file still reads whole and as TagLib reads it,
+    // and what the format took (ASF has no place for FIELD999, nor for such a
+    // title) comes back.
     const TagLib::FileRef ref(path.c_str());
     ASSERT_TRUE(ref.file()->isValid());
-    EXPECT_EQ(TagLib::Plugins::properties(ref.file())["FIELD999"], StringList("999"));
-    EXPECT_EQ(ref.tag()->title().size(), 1u << 20);
+    EXPECT_TRUE(refused.contains("FIELD999") || TagLib::Plugins::properties(ref.file())["FIELD999"] == StringList("999"));
+    EXPECT_TRUE(refused.contains("TITLE") || ref.tag()->title().size() == 1u << 20);
     EXPECT_TRUE(taglibReaders().at(extensionOf(sample)).open(path.c_str())->properties() ==
                 TagLib::Plugins::properties(ref.file()));
   }

@@ -16,6 +16,9 @@ inline namespace BRENVO_NS {
 
 // Texts and little-endian numbers as ASF objects and records store them.
 
+//! The largest length a WORD length field holds.
+constexpr unsigned int maxWordLength = 0xFFFF;
+
 //! The low 16 bits of \a value, little-endian.
 ByteVector renderWord(unsigned int value);
 ByteVector renderDWord(std::uint32_t value);

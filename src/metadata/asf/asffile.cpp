@@ -44,8 +44,6 @@ const ByteVector headerExtensionReservedGuid = guidBytes("\x11\xD2\xD3\xAB\xBA\x
 const unsigned int headerObjectSize = 30;
 const unsigned int objectHeaderSize = 24;
 const unsigned int headerExtensionFieldsSize = 22;
-// Lengths stored in a WORD.
-const unsigned int maxWordLength = 0xFFFF;
 
 /*!
  * Walks the objects in the next \a length bytes of \a cursor, which holds
@@ -461,26 +459,57 @@ bool File::save()
       lists[kind] = appendNew<AttributeListObject>(d->headerExtension->objects, kind);
   }
 
+  // Where each list is read from when the file is next opened: the walk
+  // meets the objects in header order, nested ones inside their extension.
+  int readRank[3] = {};
+  int rank = 0;
+  const auto rankList = [&](const BaseObject *object) {
+    ++rank;
+    for(int kind : {extendedKind, metadataKind, libraryKind}) {
+      if(object == lists[kind])
+        readRank[kind] = rank;
+    }
+  };
+  for(const auto &object : d->objects) {
+    rankList(object.get());
+    if(auto *extension = dynamic_cast<HeaderExtensionObject *>(object.get())) {
+      for(const auto &nested : extension->objects)
+        rankList(nested.get());
+    }
+  }
+
   // Each save routes every attribute anew, exactly once.
   for(AttributeListObject *list : d->attributeLists)
     list->records.clear();
+  std::vector<int> kinds;
   for(const auto &entry : attributes) {
+    kinds.clear();
     bool inExtended = false;
     bool inMetadata = false;
     for(const Attribute &attribute : entry.second) {
       // Values over a WORD's range fit only the 32-bit lengths of the
-      // metadata library object.
-      const bool small = attribute.renderValue(0).size() <= maxWordLength;
+      // metadata library object, and only that object may hold GUIDs.
+      const bool anyList = attribute.renderValue(0).size() <= maxWordLength && attribute.type() != Attribute::Guid;
       int kind = libraryKind;
-      if(!inExtended && small && attribute.language() == 0 && attribute.stream() == 0) {
+      if(!inExtended && anyList && attribute.language() == 0 && attribute.stream() == 0) {
         kind = extendedKind;
         inExtended = true;
       }
-      else if(!inMetadata && small && attribute.language() == 0 && attribute.stream() != 0) {
+      else if(!inMetadata && anyList && attribute.language() == 0 && attribute.stream() != 0) {
         kind = metadataKind;
         inMetadata = true;
       }
-      lists[kind]->records.append(attribute.render(entry.first, kind));
+      kinds.push_back(kind);
+    }
+    // Attributes of one name are read back list by list: when that would
+    // change their order, they all go to the metadata library object, which
+    // holds any attribute.
+    if(!std::is_sorted(kinds.begin(), kinds.end(), [&](int a, int b) { return readRank[a] < readRank[b]; }))
+      std::fill(kinds.begin(), kinds.end(), static_cast<int>(libraryKind));
+    auto kind = kinds.begin();
+    for(const Attribute &attribute : entry.second) {
+      const int k = *kind++;
+      lists[k]->records.append(attribute.render(entry.first, k));
     }
   }
 
@@ -508,28 +537,31 @@ bool File::save()
 
 PropertyMap File::properties() const
 {
-  return tag()->properties();
+  return d->tag ? d->tag->properties() : PropertyMap();
 }
 
 PropertyMap File::setProperties(const PropertyMap &properties)
 {
-  return tag()->setProperties(properties);
+  return d->tag ? d->tag->setProperties(properties) : properties;
 }
 
 void File::removeUnsupportedProperties(const StringList &properties)
 {
-  (void)properties;
+  if(d->tag)
+    d->tag->removeUnsupportedProperties(properties);
 }
 
 Plugins::PictureList File::pictures() const
 {
-  return Plugins::PictureList();
+  return d->tag ? d->tag->pictures() : Plugins::PictureList();
 }
 
 bool File::setPictures(const Plugins::PictureList &pictures)
 {
-  (void)pictures;
-  return false;
+  if(!d->tag)
+    return false;
+  d->tag->setPictures(pictures);
+  return true;
 }
 
 } // namespace BRENVO_NS

@@ -56,24 +56,38 @@ public:
   Properties *audioProperties() const override;
 
   /*!
-   * Every field of the tags under the keys TagLib uses for this format, as
-   * TagLib::Plugins::properties() answers. Hides TagLib::File::properties(),
-   * which does not know this class.
+   * Every field of the tag under the keys TagLib uses for this format, as
+   * TagLib::Plugins::properties() answers (see Tag::properties()). Hides
+   * TagLib::File::properties(), which does not know this class. Empty when
+   * the file is not an ASF file.
    */
   PropertyMap properties() const;
-  //! Replaces the fields by \a properties and returns what could not be stored.
+  /*!
+   * Replaces the fields by \a properties (see Tag::setProperties()) and
+   * returns what could not be stored; the file is written by save().
+   */
   PropertyMap setProperties(const PropertyMap &properties);
-  //! Removes the unsupported fields that \a properties names.
+  //! Removes the attributes that \a properties names.
   void removeUnsupportedProperties(const StringList &properties);
-  //! The pictures of the tags, in the file's order.
+  //! The pictures of the "WM/Picture" attributes, in the tag's order.
   Plugins::PictureList pictures() const;
-  //! Replaces the pictures by \a pictures; false when the format holds none.
+  /*!
+   * Replaces the "WM/Picture" attributes by \a pictures; save() puts a
+   * picture too large for the extended content description object into the
+   * metadata library object. False, changing nothing, when the file is not an
+   * ASF file.
+   */
   bool setPictures(const Plugins::PictureList &pictures);
 
   /*!
    * Rebuilds the header object from the parsed objects and the tag and
    * replaces the header on disk with it; everything after the header is left
-   * as it is. Returns false, writing nothing, when the file is read-only, is
+   * as it is. The first attribute of a name without stream or language goes
+   * to the extended content description object, the first with a stream to
+   * the metadata object, the others (and values over 65535 bytes, and GUIDs)
+   * to the metadata library object; a name whose attributes would then be
+   * read back in another order goes to the metadata library object whole.
+   * Returns false, writing nothing, when the file is read-only, is
    * not an ASF file, has a header whose structure could not be fully read,
    * or holds a text or attribute name too long for any record; returns false
    * too when writing failed.

@@ -51,12 +51,62 @@ PY
 cp untagged.asf mutagen-tags.wma
 tag mutagen-tags.wma picture
 
+# Every attribute name TagLib gives a property key, in every value form that
+# matters to it, plus pictures well formed and not, for the companion API.
+ffmpeg -v error -y -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=0.25" -ac 1 -c:a wmav2 -b:a 24k \
+  -map_metadata -1 -fflags +bitexact mutagen-keys.wma
+/usr/bin/python3 - mutagen-keys.wma <<'PY'
+import struct, sys
+from mutagen.asf import (ASF, ASFUnicodeAttribute, ASFDWordAttribute,
+                         ASFWordAttribute, ASFByteArrayAttribute)
+
+names = ["WM/AlbumTitle", "WM/AlbumArtist", "WM/Composer", "WM/Writer", "WM/Conductor",
+         "WM/ModifiedBy", "WM/Producer", "WM/ARTISTS", "WM/Year", "WM/OriginalReleaseYear",
+         "WM/ContentGroupDescription", "WM/SubTitle", "WM/SetSubTitle", "WM/PartOfSet",
+         "WM/Genre", "WM/Mood", "WM/ISRC", "WM/Lyrics", "WM/Media", "WM/Publisher",
+         "WM/CatalogNo", "WM/Barcode", "WM/EncodedBy", "WM/AlbumSortOrder",
+         "WM/AlbumArtistSortOrder", "WM/ArtistSortOrder", "WM/TitleSortOrder", "WM/Script",
+         "WM/Language", "ASIN", "MusicBrainz/Track Id", "MusicBrainz/Artist Id",
+         "MusicBrainz/Album Artist Id", "MusicBrainz/Album Id", "MusicBrainz/Release Group Id",
+         "MusicBrainz/Release Track Id", "MusicBrainz/Work Id",
+         "MusicBrainz/Album Release Country", "MusicBrainz/Album Status",
+         "MusicBrainz/Album Type", "MusicIP/PUID", "Acoustid/Id", "Acoustid/Fingerprint"]
+f = ASF(sys.argv[1])
+for content in ("Title", "Author", "Copyright", "Description", "Rating"):
+    f[content] = content + " \u00e9"
+for name in names:
+    f[name] = name.split("/")[-1] + " value"
+f["WM/Genre"] = ["Rock", "Jazz", ""]
+f["WM/TrackNumber"] = [ASFDWordAttribute(7)]
+f["WM/BeatsPerMinute"] = [ASFWordAttribute(120)]
+f["WM/Composer"] = [ASFUnicodeAttribute("On stream 1", stream=1)]
+f["WM/Conductor"] = [ASFUnicodeAttribute("In language 2", language=2)]
+f["wm/genre"] = "Case matters"
+f["Custom/Name"] = "Not a key"
+
+def picture(kind, data, mime="image/png", description="Cover", size=None):
+    texts = (mime + "\0").encode("utf-16-le") + (description + "\0").encode("utf-16-le")
+    return struct.pack("<BI", kind, len(data) if size is None else size) + texts + data
+png = b"\x89PNG\r\n\x1a\n" + bytes(range(64))
+f["WM/Picture"] = [ASFByteArrayAttribute(v) for v in (
+    picture(3, png),
+    picture(4, b"\xff\xd8\xff" + bytes(32), "image/jpeg", "Back \u2603"),
+    picture(254, png, "", ""),            # a type past the known ones
+    picture(3, png, size=len(png) + 1),   # a length beyond the value
+    picture(3, png, size=len(png) - 1),   # bytes after the data
+    picture(3, b""),                      # no image
+    b"\x03\x04\x00\x00\x00i\x00",         # no terminator
+    b"\x03")]                             # too short for the lengths
+f.save()
+PY
+
 # Fuzz seeds: the headers of the samples plus the start of their data object.
 seeds=../../../fuzz/seeds/asf
 mkdir -p "$seeds"
 cp untagged.asf "$seeds/mutagen-head.wma"
 tag "$seeds/mutagen-head.wma"
-for pair in ffmpeg-tags.wma:ffmpeg-head.wma untagged.asf:untagged-head.asf "$seeds/mutagen-head.wma":mutagen-head.wma; do
+for pair in ffmpeg-tags.wma:ffmpeg-head.wma untagged.asf:untagged-head.asf "$seeds/mutagen-head.wma":mutagen-head.wma \
+            mutagen-keys.wma:keys-head.wma; do
   /usr/bin/python3 - "${pair%%:*}" "$seeds/${pair##*:}" <<'PY'
 import struct, sys
 data = open(sys.argv[1], "rb").read()
