@@ -34,13 +34,9 @@ struct TTA
   using File = TagLib::TTA::File;
   static constexpr const char *name = "t.tta";
   static TagLib::ID3v2::Tag *rich(File &f, bool create) { return f.ID3v2Tag(create); }
-  static std::string richTag(const char *title) { return id3v2Tag(title); }
   // Stereo, 16 bits, 44100 Hz, 4 s, in frame bytes that never read as a tag identifier.
   static std::string media() { return bytes(header(2, 16, 44100, 44100 * 4)) + std::string(700, '\x90'); }
-  static std::string layout(const std::string &id3v2, const std::string &stream, const std::string &id3v1)
-  {
-    return id3v2 + stream + id3v1;
-  }
+  static std::string layout(const std::string &v2, const std::string &stream, const std::string &v1) { return v2 + stream + v1; }
   static std::string audioOf(const std::string &file)
   {
     const std::size_t begin = file.compare(0, 3, "ID3") == 0
@@ -58,11 +54,6 @@ std::vector<int> values(const TagLib::ByteVector &block)
 
 } // namespace
 
-TEST(TTAFile, SavesEveryCombinationOfTagsAndEdits)
-{
-  saveEveryCombination<TTA>();
-}
-
 TEST(TTAFile, RefusedSavesLeaveTheFile)
 {
   refusedSaves<TTA>();
@@ -74,26 +65,31 @@ TEST(TTAFile, DamagedFilesKeepTheirStream)
   // The last 128 bytes start inside the ID3v2 tag.
   std::string tagInID3v2 = id3v2Tag("v2") + stream.substr(0, 40);
   tagInID3v2.replace(tagInID3v2.size() - 128, 3, "TAG");
-  saveDamaged<TTA>({
+  readAndSave<TTA>({
     // Not a tag, but its bytes stay in front of the stream.
-    {"ID3v2 header without a body", ByteBuilder().text("ID3").u8(4).u8(0).u8(0).be32(0).str() + stream, 44100, ""},
-    {"ID3v2 tag running past the end", cut.substr(0, 60), 0, ""},
-    {"ID3v2 tag as long as the file", cut, 0, "cut", cut.size()},
-    {"TAG inside the ID3v2 tag", tagInID3v2, 44100, "v2", tagInID3v2.size() - 40},
-    {"ID3v2 size past the end", ByteBuilder().text("ID3").u8(3).u8(0).u8(0).raw({0x7F, 0x7F, 0x7F, 0x7F}).str(), 0, ""},
-    {"only an ID3v1 tag", "TAG" + std::string(125, 'x'), 0, std::string(30, 'x'), 0, 0},
-  });
+    {"ID3v2 header without a body", ByteBuilder().text("ID3").u8(4).u8(0).u8(0).be32(0).str() + stream,
+     "44100 2 16 4 1 2 |||||0|0"},
+    {"ID3v2 tag running past the end", cut.substr(0, 60), "0 0 0 0 0 2 |||||0|0"},
+    {"ID3v2 tag as long as the file", cut, "0 0 0 0 0 2 cut|||||0|0", cut.size()},
+    {"TAG inside the ID3v2 tag", tagInID3v2, "44100 2 16 4 0 2 v2|||||0|0", tagInID3v2.size() - 40},
+    {"ID3v2 size past the end", ByteBuilder().text("ID3").u8(3).u8(0).u8(0).raw({0x7F, 0x7F, 0x7F, 0x7F}).str(),
+     "0 0 0 0 0 2 |||||0|0"},
+    {"only an ID3v1 tag", id3v1Tag(), "0 0 0 0 0 1 v1 title||v1 album|||0|0", 0, 0},
+  }, 2);   // no new ID3v1 tag: TagLib reads a bogus header kept in front of the stream as part of the new ID3v2 tag
 }
 
-TEST(TTAFile, RealSamplesReadAndSave)
+TEST(TTAFile, SamplesReadAndSave)
 {
-  readAndSaveSamples<TTA>({
-    {"trueaudio/stereo16-notag.tta", {44100, 2, 16, 1, 158}, 0, "|||||0|0"},
-    {"trueaudio/mono24-id3v2-id3v1.tta", {16000, 1, 24, 1, 181}, 3,
-     "Mono Twentyfour|Brenvo Tests|Samples|made by mutagen||2022|4"},
-    {"trueaudio/mono16-id3v2.tta", {22050, 1, 16, 1, 142}, 2,   // 1.9 s, truncated
-     "Mono Sixteen|Brenvo Tests|Samples|made by mutagen||2020|2"},
-    {"trueaudio/stereo24-id3v1.tta", {32000, 2, 24, 0, 0}, 1, "Only ID3v1|Someone|Samples|||2003|12"},
+  const auto sample = [](const std::string &name, const char *read) {
+    return found<TTA>(name, readFile(dataPath("trueaudio/" + name)), read);
+  };
+  readAndSave<TTA>({
+    sample("stereo16-notag.tta", "44100 2 16 1 158 2 |||||0|0"),
+    sample("mono24-id3v2-id3v1.tta",
+                "16000 1 24 1 181 3 Mono Twentyfour|Brenvo Tests|Samples|made by mutagen||2022|4"),
+    sample("mono16-id3v2.tta",   // 1.9 s, truncated
+                "22050 1 16 1 142 2 Mono Sixteen|Brenvo Tests|Samples|made by mutagen||2020|2"),
+    sample("stereo24-id3v1.tta", "32000 2 24 0 0 1 Only ID3v1|Someone|Samples|||2003|12"),
   });
 }
 
@@ -106,7 +102,7 @@ TEST(TTAFile, ReadsTheID3v2TagWithTheGivenFrameFactory)
     Utf16Frames() { setDefaultTextEncoding(TagLib::String::UTF16); }
   } factory;
   TempDir dir;
-  TagLib::TTA::File f(dir.write("t.tta", withTags<TTA>(2)).c_str(), &factory);
+  TagLib::TTA::File f(dir.write("t.tta", id3v2Tag("rich title") + TTA::media()).c_str(), &factory);
   const TagLib::ID3v2::FrameList titles = f.ID3v2Tag()->frameList("TIT2");
   ASSERT_EQ(titles.size(), 1u);
   const auto *title = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame *>(titles.front());
@@ -116,11 +112,7 @@ TEST(TTAFile, ReadsTheID3v2TagWithTheGivenFrameFactory)
 
 TEST(TTAProperties, FromTheHeader)
 {
-  EXPECT_EQ(values(header(2, 16, 44100, 441000)), (std::vector<int>{44100, 2, 16, 10, 1411, 1}));
-  // The length is truncated: 1.99998 s are 1.
-  EXPECT_EQ(values(header(1, 24, 44100, 88199)), (std::vector<int>{44100, 1, 24, 1, 14112, 1}));
-  // Under a second, or no sample rate: no length, so no bit rate.
-  EXPECT_EQ(values(header(2, 16, 48000, 47999)), (std::vector<int>{48000, 2, 16, 0, 0, 1}));
+  // No sample rate: no length, so no bit rate.
   EXPECT_EQ(values(header(2, 16, 0, 441000)), (std::vector<int>{0, 2, 16, 0, 0, 1}));
   TagLib::ByteVector wrong = header(2, 16, 44100, 441000);
   wrong[2] = 'B';
