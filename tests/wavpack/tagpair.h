@@ -147,6 +147,9 @@ void readAndSave(const std::vector<Case> &cases, int creatable = 3)
           EXPECT_EQ(readout<Format>(f), c.read);
           const int before = tagsIn<Format>(f);
           f.remove(e.remove);
+          if((e.remove & 2) && Format::rich(f, false)) {
+            EXPECT_TRUE(Format::rich(f, false)->isEmpty()) << "only an empty rich tag stands in";
+          }
           if(e.create & 1)
             f.ID3v1Tag(true)->setTitle("made v1");
           if(e.create & 2)
