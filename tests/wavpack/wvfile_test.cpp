@@ -1,256 +1,144 @@
-// The WavPack file on built bytes: where tags are found, what is presented,
-// and every path of save() and remove(), checked byte by byte.
+// The WavPack file and the combined tag it presents, on built bytes and on
+// the samples made by tests/data/wavpack/make.sh.
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <apefooter.h>
 #include <apetag.h>
-#include <fileref.h>
-#include <id3v1tag.h>
-#include <tpropertymap.h>
 
 #include "bytebuilder.h"
-#include "hostcalls.h"
-#include "tagcheck.h"
-#include "tagpair_scenarios.h"
-#include "testfiles.h"
-#include "common/combinedtag.h"
+#include "tagpair.h"
 #include "wavpack/wvfile.h"
 
 using namespace brenvo_test;
-using TagLib::WavPack::File;
+using TagLib::WavPack::Properties;
 
 namespace {
 
-// A first block: "wvpk" header (16-bit stereo, 44100 Hz, 4 s) and payload
-// bytes that can never read as a tag identifier.
-std::string audio()
-{
-  ByteBuilder b;
-  b.text("wvpk").le32(600).le16(0x410).u8(0).u8(0).le32(44100 * 4).le32(0).le32(44100 * 4)
-    .le32(0x04800001).le32(0xDEADBEEF);
-  for(int i = 0; i < 600; ++i)
-    b.u8(static_cast<std::uint8_t>(0x80 + (i * 7) % 100));
-  return b.str();
-}
-
-std::string apeTag(const char *title, unsigned int year)
+std::string apeTag(const char *title)
 {
   TagLib::APE::Tag tag;
   tag.setTitle(title);
-  tag.setArtist("APE artist");
-  tag.setYear(year);
   return bytes(tag.render());
 }
 
+TagLib::ByteVector header(std::uint32_t flags, std::uint32_t samples)
+{
+  return ByteBuilder().text("wvpk").le32(1000).le16(0x410).u8(0).u8(0).le32(samples).le32(0).le32(4096)
+    .le32(flags).le32(0).vector();
+}
+
 // The audio first, then the APE tag, then the ID3v1 tag.
-struct WavPackFormat
+struct WavPack
 {
   using File = TagLib::WavPack::File;
   static constexpr const char *name = "t.wv";
-  static constexpr int richBit = File::APEBit;
   static TagLib::APE::Tag *rich(File &f, bool create) { return f.APETag(create); }
-  static std::string richTag(const char *title, unsigned int year) { return apeTag(title, year); }
-  static std::string media() { return audio(); }
-  static std::string layout(const std::string &ape, const std::string &sound, const std::string &id3v1)
+  // A block of 16-bit stereo at 44100 Hz, 4 s, whose bytes never read as a tag identifier.
+  static std::string media() { return bytes(header(1u | 9u << 23, 44100 * 4)) + std::string(600, '\x90'); }
+  static std::string layout(const std::string &ape, const std::string &audio, const std::string &v1) { return audio + ape + v1; }
+  static std::string audioOf(const std::string &file)
   {
-    return sound + ape + id3v1;
+    std::size_t end = file.size();
+    if(end >= 128 && file.compare(end - 128, 3, "TAG") == 0)
+      end -= 128;
+    if(end >= 32 && file.compare(end - 32, 8, "APETAGEX") == 0)
+      end -= TagLib::APE::Footer(TagLib::ByteVector(file.data() + end - 32, 32)).completeTagSize();
+    return file.substr(0, end);
   }
 };
 
-using Scenarios = TagPairScenarios<WavPackFormat>;
-using Disk = Scenarios::Disk;
+std::vector<int> values(const TagLib::ByteVector &block)
+{
+  const Properties p(block, 1250000);
+  return {p.sampleRate(), p.channels(), p.bitsPerSample(), p.length(), p.bitrate(), p.version()};
+}
+
+void fill(TagLib::Tag *tag, const std::string &s, const char *genre, unsigned int number)
+{
+  tag->setTitle(s + "t");
+  tag->setArtist(s + "a");
+  tag->setAlbum(s + "l");
+  tag->setComment(s + "c");
+  tag->setGenre(genre);   // ID3v1 knows only the standard genres
+  tag->setYear(number);
+  tag->setTrack(number % 100);
+}
 
 } // namespace
 
-TEST(WavPackFileSave, EveryCombinationOfTagsAndEdits)
+TEST(WavPackFile, RefusedSavesLeaveTheFile)
 {
-  Scenarios::saveEveryCombination();
+  refusedSaves<WavPack>();
 }
 
-TEST(WavPackFileSave, RemoveLeavesAnEmptyAPETagWhenNoID3v1TagRemains)
+TEST(WavPackFile, SamplesReadAndSave)
 {
-  Scenarios::removeLeavesAnEmptyRichTag();
-}
-
-TEST(WavPackFileSave, APETagIsInsertedBeforeAnID3v1Tag)
-{
-  TempDir dir;
-  const std::string path = dir.write("t.wv", Disk{false, true}.content());
-  std::string ape;
-  {
-    File f(path.c_str());
-    EXPECT_EQ(f.tag(), f.ID3v1Tag());
-    f.APETag(true)->setTitle(TagLib::String(std::string(500, 'x')));
-    EXPECT_NE(dynamic_cast<TagLib::CombinedTag *>(f.tag()), nullptr);
-    ASSERT_TRUE(f.save());
-    ape = bytes(f.APETag()->render());
-    // The ID3v1 location moved by the APE tag's size: a second save must
-    // rewrite the last 128 bytes, not the middle of the APE tag.
-    f.ID3v1Tag()->setTitle("second");
-    ASSERT_TRUE(f.save());
-  }
-  EXPECT_TRUE(sameBytes(readFile(path), audio() + ape + id3v1Tag("second", 5)));
-}
-
-TEST(WavPackFileRead, CombinedTagFallsBackToTheID3v1Tag)
-{
-  TempDir dir;
-  const std::string path = dir.write("t.wv", Disk{true, true}.content());
-  File f(path.c_str());
-  ASSERT_NE(dynamic_cast<TagLib::CombinedTag *>(f.tag()), nullptr);
-  EXPECT_EQ(f.tag()->title(), "rich title");   // both have one: APE wins
-  EXPECT_EQ(f.tag()->album(), "v1 album");    // only ID3v1 has one
-  EXPECT_EQ(f.tag()->year(), 2010u);
-  EXPECT_EQ(f.tag()->track(), 5u);
-  f.tag()->setTitle("both");
-  EXPECT_EQ(f.APETag()->title(), "both");
-  EXPECT_EQ(f.ID3v1Tag()->title(), "both");
-}
-
-TEST(WavPackFileRead, PropertiesComeFromTheFirstBlockAndExcludeTheAPETag)
-{
-  TempDir dir;
-  const std::string content = Disk{true, true}.content();
-  const std::string path = dir.write("t.wv", content);
-  const long apeSize = static_cast<long>(apeTag("rich title", 2010).size());
-  {
-    File f(path.c_str());
-    ASSERT_NE(f.audioProperties(), nullptr);
-    EXPECT_EQ(f.audioProperties()->sampleRate(), 44100);
-    EXPECT_EQ(f.audioProperties()->channels(), 2);
-    EXPECT_EQ(f.audioProperties()->bitsPerSample(), 16);
-    EXPECT_EQ(f.audioProperties()->length(), 4);
-    EXPECT_EQ(f.audioProperties()->bitrate(), static_cast<int>((static_cast<long>(content.size()) - apeSize) / 125 / 4));
-  }
-  File noProperties(path.c_str(), false);
-  EXPECT_EQ(noProperties.audioProperties(), nullptr);
-  EXPECT_EQ(noProperties.tag()->title(), "rich title");
-}
-
-// Tag locations from the file are checked before save() may use them.
-TEST(WavPackFileRead, APEFooterClaimingMoreThanTheFileHoldsIsNoTag)
-{
-  // The audio before the footer is 632 bytes.
-  const std::pair<unsigned int, bool> claims[] = {
-    {5000u, false}, {633u, false}, {601u, true}, {20u, false}, {20u, true}, {0u, false}, {0xFFFFFFF0u, true}};
-  for(const auto &[claimed, withHeader] : claims) {
-    SCOPED_TRACE(std::to_string(claimed) + (withHeader ? " with header" : ""));
-    TagLib::APE::Footer footer;
-    footer.setTagSize(claimed);
-    footer.setHeaderPresent(withHeader);
-    footer.setItemCount(1);
-    const std::string bogus = bytes(footer.renderFooter());
-    const std::string content = audio() + bogus;
-    TempDir dir;
-    const std::string path = dir.write("t.wv", content);
-    std::string ape;
-    {
-      File f(path.c_str());
-      EXPECT_TRUE(f.tag()->isEmpty());
-      EXPECT_EQ(f.ID3v1Tag(), nullptr);
-      // No APE size is subtracted from the stream.
-      EXPECT_EQ(f.audioProperties()->bitrate(), static_cast<int>(content.size() / 125 / 4));
-      f.tag()->setTitle("new");
-      ASSERT_TRUE(f.save());
-      ape = bytes(f.APETag()->render());
-    }
-    // Nothing before the end was replaced: the new tag is appended.
-    EXPECT_TRUE(sameBytes(readFile(path), content + ape));
-  }
-}
-
-TEST(WavPackFileRead, APETagFillingAllBytesAfterTheBlockHeaderIsRead)
-{
-  // 32 bytes of block header, then a tag: the largest size that fits.
-  const std::string header = audio().substr(0, 32);
-  const std::string content = header + apeTag("fits", 1);
-  TempDir dir;
-  File f(dir.write("t.wv", content).c_str());
-  EXPECT_EQ(f.tag()->title(), "fits");
-  EXPECT_EQ(f.audioProperties()->sampleRate(), 44100);
-}
-
-TEST(WavPackFileRead, TagInTheAudioBeforeAShortAPETagIsNoID3v1Tag)
-{
-  // An APE tag shorter than 128 bytes ends the file, and the audio happens to
-  // hold "TAG" 128 bytes before the end. The APE footer at the end wins: the
-  // title is the APE tag's, and saving rewrites the APE tag, not the audio.
-  TagLib::APE::Tag small;
-  small.setTitle("t");
-  const std::string ape = bytes(small.render());
-  ASSERT_LT(ape.size(), 128u);
-  std::string sound = audio();
-  sound.replace(sound.size() - (128 - ape.size()), 3, "TAG");
-  TempDir dir;
-  const std::string path = dir.write("t.wv", sound + ape);
-  {
-    File f(path.c_str());
-    EXPECT_EQ(f.ID3v1Tag(), nullptr);
-    EXPECT_EQ(f.tag()->title(), "t");
-    f.tag()->setTitle("saved");
-    ASSERT_TRUE(f.save());
-  }
-  const std::string written = readFile(path);
-  EXPECT_EQ(written.substr(0, sound.size()), sound);
-  File again(path.c_str());
-  EXPECT_EQ(again.tag()->title(), "saved");
-}
-
-TEST(WavPackFileRead, TinyAndGarbageFilesHaveNoTags)
-{
-  const std::string cases[] = {
-    "",
-    "wvpk",
-    "APETAGEX",
-    std::string("TAG") + std::string(100, 'x'),
-    std::string(40, '\0') + "TAG" + std::string(125, 'y'),   // 168 bytes: an ID3v1 tag, nothing else
-    "APETAGEX" + std::string(24, '\xFF'),
+  const auto sample = [](const std::string &name, const char *read) {
+    return found<WavPack>(name, readFile(dataPath("wavpack/" + name)), read);
   };
-  for(const std::string &content : cases) {
-    SCOPED_TRACE(content.size());
-    TempDir dir;
-    const std::string path = dir.write("t.wv", content);
-    {
-      File f(path.c_str());
-      ASSERT_NE(f.tag(), nullptr);
-      EXPECT_EQ(f.audioProperties()->sampleRate(), 0);
-      EXPECT_EQ(f.audioProperties()->length(), 0);
-      if(content.size() < 128) {
-        EXPECT_EQ(f.ID3v1Tag(), nullptr);
-      }
-      f.remove(3);
-      ASSERT_TRUE(f.save());
-    }
-    // Only an empty APE tag is added; the bytes before stay.
-    const std::string written = readFile(path);
-    const std::string kept = content.size() == 168 ? content.substr(0, 40) : content;
-    EXPECT_EQ(written.substr(0, kept.size()), kept);
-    EXPECT_EQ(written.size(), kept.size() + TagLib::APE::Tag().render().size());
-  }
+  readAndSave<WavPack>({
+    sample("stereo16-ape.wv", "44100 2 16 1 163 2 Stereo Sixteen|Brenvo Tests|Samples||Ambient|2021|3"),
+    sample("mono24-ape-id3v1.wv", "48000 1 24 1 188 3 Mono Twentyfour|Brenvo Tests||||2022|7"),
+    sample("mono16-id3v1.wv", "22050 1 16 1 95 1 Only ID3v1|Someone||||2003|12"),
+    sample("stereo24-notag.wv", "32000 2 24 1 183 2 |||||0|0"),   // 0.5 s rounds up
+  });
 }
 
-TEST(WavPackFileRead, MissingFileIsInvalidButStillHasATag)
+TEST(WavPackFile, DamagedFilesKeepTheirAudio)
 {
-  TempDir dir;
-  const std::string path = dir.path() + "/missing.wv";
-  File f(path.c_str());
-  EXPECT_FALSE(f.isValid());
-  ASSERT_NE(f.tag(), nullptr);
-  EXPECT_TRUE(f.tag()->isEmpty());
-  EXPECT_FALSE(f.save());
-
-  ensurePluginsRegistered();
-  EXPECT_TRUE(TagLib::FileRef(path.c_str()).isNull());
+  const std::string audio = WavPack::media();   // 632 bytes
+  const auto footer = [&](std::uint32_t size, bool withHeader) {
+    return audio + ByteBuilder().text("APETAGEX").le32(2000).le32(size).le32(1).le32(withHeader ? 1u << 31 : 0).fill(8).str();
+  };
+  // A short APE tag ends the file, and the audio holds "TAG" 128 bytes before the end.
+  std::string tagInAudio = audio + apeTag("t");
+  tagInAudio.replace(tagInAudio.size() - 128, 3, "TAG");
+  const std::string none = "44100 2 16 4 1 2 |||||0|0";
+  readAndSave<WavPack>({
+    {"APE tag one byte larger than the file", footer(633, false), none},
+    {"APE tag and header one byte larger than the file", footer(601, true), none},
+    {"APE tag smaller than its footer", footer(20, false), none},
+    {"APE tag size wrapping with the header", footer(0xFFFFFFF0u, true), none},
+    {"APE tag filling all bytes after the block header", audio.substr(0, 32) + apeTag("fits"),
+     "44100 2 16 4 0 2 fits|||||0|0", 0, 32},
+    {"TAG in the audio before a short APE tag", tagInAudio, "44100 2 16 4 1 2 t|||||0|0", 0, audio.size()},
+    {"TAG in a short file", "TAG" + std::string(100, 'x'), "0 0 0 0 0 2 |||||0|0"},
+    {"an ID3v1 tag after 40 bytes", std::string(40, '\0') + id3v1Tag(), "0 0 0 0 0 1 v1 title||v1 album|||0|0", 0, 40},
+  });
 }
 
-TEST(WavPackFileRead, ReadOnlyFileIsNotSaved)
+TEST(WavPackProperties, FromTheBlockHeader)
 {
-  Scenarios::readOnlyFileIsNotSaved();
+  // Flags: bytes per sample less one in bits 0-1, mono in bit 2, a shift in bits 13-17, the rate in bits 23-26.
+  const std::uint32_t stereo16 = 1u | 9u << 23;
+  EXPECT_EQ(values(header(1u | 4u | 8u << 13, 6000)), (std::vector<int>{6000, 1, 8, 1, 10000, 0x410}));
+  // The length rounds to the nearest second, in 32 bits like the header field.
+  EXPECT_EQ(values(header(stereo16, 22049)), (std::vector<int>{44100, 2, 16, 0, 0, 0x410}));
+  EXPECT_EQ(values(header(stereo16, 0xFFFFFFF0u)), (std::vector<int>{44100, 2, 16, 0, 0, 0x410}));
+  // Rate index 15: the rate is unknown.
+  EXPECT_EQ(values(header(1u | 15u << 23, 441000)), (std::vector<int>{0, 2, 16, 0, 0, 0x410}));
+  const int rates[] = {6000, 8000, 9600, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000, 64000, 88200, 96000, 192000};
+  for(std::uint32_t i = 0; i < 15; ++i)
+    EXPECT_EQ(Properties(header(i << 23, 1), 0).sampleRate(), rates[i]);
+  TagLib::ByteVector wrong = header(stereo16, 441000);
+  wrong[0] = 'W';
+  for(const TagLib::ByteVector &notAHeader : {wrong, header(stereo16, 441000).mid(0, 31), TagLib::ByteVector()})
+    EXPECT_EQ(values(notAHeader), std::vector<int>(6, 0));
 }
 
-TEST(WavPackFileRef, OpensAsOurFileAndServesAHost)
+TEST(CombinedTag, ReadsEachFieldFromTheFirstTagElseTheSecondAndWritesBoth)
 {
-  Scenarios::servesAHost("Song.WV");
+  TagLib::APE::Tag first;
+  TagLib::ID3v1::Tag second;
+  TagLib::CombinedTag both(&first, &second);
+  fill(&second, "2", "Jazz", 1999);
+  first.setArtist("1a");
+  first.setTrack(7);
+  EXPECT_EQ(fields(&both), "2t|1a|2l|2c|Jazz|1999|7");
+  fill(&first, "1", "Rock", 2005);
+  EXPECT_EQ(fields(&both), "1t|1a|1l|1c|Rock|2005|5");
+  fill(&both, "", "Blues", 2001);
+  both.setGenre("");   // empties both, so nothing shows through
+  EXPECT_EQ(fields(&first), "t|a|l|c||2001|1");
+  EXPECT_EQ(fields(&second), "t|a|l|c||2001|1");
 }
