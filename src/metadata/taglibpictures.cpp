@@ -80,7 +80,7 @@ PictureList taglibPictures(const File *constFile)
   if(auto *f = dynamic_cast<FLAC::File *>(file)) {
     for(const FLAC::Picture *p : f->pictureList()) {
       if(!p->data().isEmpty())
-        pictures.append(Picture(p->data(), p->mimeType(), p->description(), static_cast<Picture::Type>(p->type())));
+        pictures.append(Picture(p->data(), p->mimeType(), p->description(), pictureType(p->type())));
     }
     return pictures;
   }
@@ -96,7 +96,7 @@ PictureList taglibPictures(const File *constFile)
       for(const ASF::Attribute &a : f->tag()->attribute("WM/Picture")) {
         const ASF::Picture p = a.toPicture();
         if(p.isValid() && !p.picture().isEmpty())
-          pictures.append(Picture(p.picture(), p.mimeType(), p.description(), static_cast<Picture::Type>(p.type())));
+          pictures.append(Picture(p.picture(), p.mimeType(), p.description(), pictureType(p.type())));
       }
     }
     return pictures;

@@ -65,13 +65,14 @@ HostResult exerciseHost(const std::string &path, bool save)
     consume(static_cast<unsigned long long>(props->length()));
     consume(static_cast<unsigned long long>(props->lengthInSeconds()));
     consume(static_cast<unsigned long long>(props->lengthInMilliseconds()));
+    consume(static_cast<unsigned long long>(TagLib::Plugins::lengthInMilliseconds(props)));
     consume(static_cast<unsigned long long>(props->bitrate()));
     consume(static_cast<unsigned long long>(props->sampleRate()));
     consume(static_cast<unsigned long long>(props->channels()));
   }
 
   TagLib::File *file = ref.file();
-  TagLib::PropertyMap properties = file->properties();
+  TagLib::PropertyMap properties = TagLib::Plugins::properties(file);
   consume(properties.size());
   for(const auto &entry : properties) {
     consume(entry.first);
@@ -82,8 +83,13 @@ HostResult exerciseHost(const std::string &path, bool save)
   TagLib::PropertyMap small;
   small.replace("TITLE", TagLib::StringList(TagLib::String("Host title")));
   small.replace("ARTIST", TagLib::StringList(TagLib::String("Host artist")));
-  consume(file->setProperties(small).size());
-  file->removeUnsupportedProperties(properties.unsupportedData());
+  consume(TagLib::Plugins::setProperties(file, small).size());
+  TagLib::Plugins::removeUnsupportedProperties(file, properties.unsupportedData());
+  for(const TagLib::Plugins::Picture &picture : TagLib::Plugins::pictures(file))
+    consume(picture.data().size() + picture.mimeType().size());
+  TagLib::Plugins::PictureList cover;
+  cover.append(TagLib::Plugins::Picture(TagLib::ByteVector("\x89PNG\r\n\x1A\n host", 13), "image/png"));
+  TagLib::Plugins::setPictures(file, cover);
 
   if(save)
     result.saved = ref.save();

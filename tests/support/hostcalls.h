@@ -22,9 +22,10 @@ struct HostResult
 
 /*!
  * Acts as a real host on \a path: opens it through TagLib::FileRef, reads every
- * field of tag() and audioProperties(), calls file()->properties(),
- * setProperties() with a small map, removeUnsupportedProperties() and, when
- * \a save is true, save(). The file at \a path may be changed.
+ * field of tag() and audioProperties(), calls the companion API's length,
+ * properties(), setProperties() with a small map, removeUnsupportedProperties(),
+ * pictures() and setPictures() with one small picture and, when \a save is
+ * true, save(). The file at \a path may be changed.
  */
 HostResult exerciseHost(const std::string &path, bool save);
 

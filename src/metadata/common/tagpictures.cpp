@@ -24,12 +24,12 @@ const char *const apeCoverKeys[] = {
 };
 constexpr int apeCoverKeyCount = static_cast<int>(sizeof(apeCoverKeys) / sizeof(apeCoverKeys[0]));
 
+} // namespace
+
 Picture::Type pictureType(int value)
 {
   return value >= 0 && value < apeCoverKeyCount ? static_cast<Picture::Type>(value) : Picture::Other;
 }
-
-} // namespace
 
 String imageMimeType(const ByteVector &data)
 {

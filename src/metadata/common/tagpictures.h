@@ -14,6 +14,9 @@
 namespace TagLib {
 inline namespace BRENVO_NS {
 
+//! The picture type numbered \a value, or Other for a number outside the list.
+Plugins::Picture::Type pictureType(int value);
+
 //! The MIME type that the first bytes of \a data announce; empty when unknown.
 String imageMimeType(const ByteVector &data);
 
