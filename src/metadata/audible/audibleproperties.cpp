@@ -1,5 +1,6 @@
 #include "audibleproperties.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -32,8 +33,13 @@ int Properties::bitrate() const { return m_bitrate; }
 int Properties::sampleRate() const { return m_sampleRate; }
 int Properties::channels() const { return m_channels; }
 // The file counts whole seconds only.
-int Properties::lengthInMilliseconds() const { return m_length > std::numeric_limits<int>::max() / 1000 ? std::numeric_limits<int>::max() : m_length * 1000; }
-int Properties::lengthInSeconds() const { return m_length; }
+int Properties::lengthInMilliseconds() const
+{
+  // The field is an unsigned count of seconds; length() shows it as an int.
+  const unsigned long long ms = static_cast<unsigned long long>(static_cast<std::uint32_t>(m_length)) * 1000;
+  return static_cast<int>(std::min<unsigned long long>(ms, std::numeric_limits<int>::max()));
+}
+int Properties::lengthInSeconds() const { return lengthInMilliseconds() / 1000; }
 
 void Properties::readAudibleProperties(IOStream *stream, unsigned int tagsEndOffset)
 {
