@@ -37,10 +37,10 @@ TEST(TTAProperties, LengthTruncates)
   EXPECT_EQ(Properties(header(2, 16, 44100, 66149), 1000).length(), 1);
   EXPECT_EQ(Properties(header(2, 16, 44100, 88199), 1000).length(), 1);
   EXPECT_EQ(Properties(header(2, 16, 44100, 88200), 1000).length(), 2);
-  // Under one second: no length, so no bit rate.
+  // Under one second: no length, but a bit rate over the exact duration.
   const Properties shortStream(header(1, 24, 48000, 47999), 100000);
   EXPECT_EQ(shortStream.length(), 0);
-  EXPECT_EQ(shortStream.bitrate(), 0);
+  EXPECT_EQ(shortStream.bitrate(), 800);
   EXPECT_EQ(shortStream.channels(), 1);
   EXPECT_EQ(shortStream.bitsPerSample(), 24);
 }
