@@ -26,6 +26,8 @@ public:
   int sampleRate = 0;
   int channels = 0;
   int speexVersion = 0;
+  // Kilobits per second over the stream, for a header that gives no rate.
+  int streamBitrate = 0;
 };
 
 Properties::Properties(File *file, ReadStyle style) :
@@ -44,8 +46,10 @@ int Properties::length() const
 
 int Properties::bitrate() const
 {
-  // Rounded to whole kbit/s; an unknown rate (-1) gives 0. Truncating after
-  // adding 0.5 is the defined rounding (also for negative header values).
+  // The encoder writes -1 (or 0) where it does not know the rate, as in VBR.
+  if(d->bitrate <= 0)
+    return d->streamBitrate;
+  // Rounded to whole kbit/s: truncating after adding 0.5 is the defined rounding.
   // NOLINTNEXTLINE(bugprone-incorrect-roundings)
   return static_cast<int>(static_cast<float>(d->bitrate) / 1000.0 + 0.5);
 }
@@ -107,6 +111,14 @@ void Properties::read()
                                 static_cast<unsigned long long>(end - start) % static_cast<unsigned long long>(d->sampleRate) * 1000 /
                                   static_cast<unsigned long long>(d->sampleRate);
   d->milliseconds = static_cast<int>(std::min<unsigned long long>(ms, std::numeric_limits<int>::max()));
+
+  // The pages after the header's own, over the exact duration.
+  const long long headerPage = static_cast<long long>(first->size()) + first->dataSize();
+  const long long streamBytes = static_cast<long long>(d->file->length()) - headerPage;
+  if(streamBytes > 0 && end > start) {
+    const double kbps = static_cast<double>(streamBytes) * 8.0 * d->sampleRate / (static_cast<double>(end - start) * 1000.0);
+    d->streamBitrate = kbps < std::numeric_limits<int>::max() ? static_cast<int>(kbps + 0.5) : std::numeric_limits<int>::max();
+  }
 }
 
 } // namespace BRENVO_NS
