@@ -22,7 +22,6 @@ const unsigned int sampleRateCount = sizeof(sample_rates) / sizeof(sample_rates[
 
 // Flag bits of a block header.
 const std::uint32_t monoFlag = 1u << 2;
-const std::uint32_t initialBlockFlag = 1u << 11;
 const std::uint32_t finalBlockFlag = 1u << 12;
 const std::uint32_t dsdFlag = 1u << 31;
 
@@ -167,7 +166,7 @@ int frameChannels(const std::function<ByteVector(long, unsigned int)> &fetch, co
   for(int i = 1; i < maxFrameBlocks && offset <= dataEnd - static_cast<long>(Properties::headerSize); ++i) {
     const BlockHeader next = parseHeader(fetch(offset, Properties::headerSize));
     // A block of another frame (or none) ends a frame whose final block is missing.
-    if(!next.valid || next.blockIndex != first.blockIndex || (next.flags & initialBlockFlag))
+    if(!next.valid || next.blockIndex != first.blockIndex)
       break;
     channels += next.channels();
     if(next.flags & finalBlockFlag)
