@@ -86,7 +86,8 @@ void Properties::read()
 
   // 32-bit little-endian fields; a header cut short reads as zero from the
   // first field it does not hold on (the cursor's failure is sticky).
-  ByteCursor header(d->file->readPacket(0));
+  const ByteVector headerPacket = d->file->readPacket(0);
+  ByteCursor header(headerPacket);
   header.skip(28);  // "Speex   " and the encoder's version text
   d->speexVersion = static_cast<int>(header.u32le());
   header.skip(4);  // header size
@@ -112,9 +113,8 @@ void Properties::read()
                                   static_cast<unsigned long long>(d->sampleRate);
   d->milliseconds = static_cast<int>(std::min<unsigned long long>(ms, std::numeric_limits<int>::max()));
 
-  // The pages after the header's own, over the exact duration.
-  const long long headerPage = static_cast<long long>(first->size()) + first->dataSize();
-  const long long streamBytes = static_cast<long long>(d->file->length()) - headerPage;
+  // The stream without its header and comment packets, over the exact duration.
+  const long long streamBytes = static_cast<long long>(d->file->length()) - headerPacket.size() - d->file->readPacket(1).size();
   if(streamBytes > 0 && end > start) {
     const double kbps = static_cast<double>(streamBytes) * 8.0 * d->sampleRate / (static_cast<double>(end - start) * 1000.0);
     d->streamBitrate = kbps < std::numeric_limits<int>::max() ? static_cast<int>(kbps + 0.5) : std::numeric_limits<int>::max();

@@ -31,8 +31,8 @@ public:
   int length() const override;
   /*!
    * The header's bit rate in kbit/s, rounded; when the header gives none (-1
-   * or 0, as in VBR), the bytes of the stream after the header page over its
-   * exact duration, rounded; 0 when the duration is unknown.
+   * or 0, as in VBR), the bytes of the stream less its header and comment
+   * packets over its exact duration, rounded; 0 when the duration is unknown.
    */
   int bitrate() const override;
   //! Samples per second of each channel, in Hz.
