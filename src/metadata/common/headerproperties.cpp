@@ -1,6 +1,7 @@
 #include "headerproperties.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace TagLib {
@@ -57,7 +58,7 @@ void HeaderProperties::set(int sampleRate, int channels, int bitsPerSample, int 
     // Over the exact duration: whole seconds make a short file's rate wrong
     // by up to half, and one under a second would have none.
     const double kbps = static_cast<double>(d->streamLength) * 8.0 * sampleRate / (static_cast<double>(samples) * 1000.0);
-    d->bitrate = kbps < std::numeric_limits<int>::max() ? static_cast<int>(kbps + 0.5) : std::numeric_limits<int>::max();
+    d->bitrate = kbps < std::numeric_limits<int>::max() ? static_cast<int>(std::lround(kbps)) : std::numeric_limits<int>::max();
   }
 }
 

@@ -1,6 +1,7 @@
 #include "speexproperties.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -117,7 +118,7 @@ void Properties::read()
   const long long streamBytes = static_cast<long long>(d->file->length()) - headerPacket.size() - d->file->readPacket(1).size();
   if(streamBytes > 0 && end > start) {
     const double kbps = static_cast<double>(streamBytes) * 8.0 * d->sampleRate / (static_cast<double>(end - start) * 1000.0);
-    d->streamBitrate = kbps < std::numeric_limits<int>::max() ? static_cast<int>(kbps + 0.5) : std::numeric_limits<int>::max();
+    d->streamBitrate = kbps < std::numeric_limits<int>::max() ? static_cast<int>(std::lround(kbps)) : std::numeric_limits<int>::max();
   }
 }
 

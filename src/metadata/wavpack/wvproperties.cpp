@@ -45,7 +45,7 @@ const int maxFrameBlocks = 256;
 // block after it, lie within twice that of the end.
 const long lastBlockSearch = 2L * 1024 * 1024;
 // The first step back reads what the read-ahead window at the end holds.
-const long firstSearchStep = 8 * 1024;
+const long firstSearchStep = 8L * 1024;
 
 struct BlockHeader
 {
@@ -125,7 +125,7 @@ Metadata readMetadata(const ByteVector &data, std::size_t blockLength)
   // Every turn moves on by two bytes at least.
   while(c.has(2) && c.position() < blockLength) {
     const unsigned int id = c.u8();
-    std::size_t length = 2 * static_cast<std::size_t>((id & largeFlag) ? c.uintLE(3) : c.u8());
+    const std::size_t length = 2 * static_cast<std::size_t>((id & largeFlag) ? c.uintLE(3) : c.u8());
     if(!c.ok() || length > blockLength - std::min(blockLength, c.position()))
       break;  // runs past its block: nothing after it can be trusted
     std::size_t used = length;
