@@ -43,10 +43,8 @@ TEST(SpeexBitrate, FromTheHeaderElseFromTheStream)
     ASSERT_NE(ours.audioProperties(), nullptr);
     EXPECT_EQ(ours.audioProperties()->bitrate(), r.kbps);
     // TagLib 1.13 takes the stream's rate over a header's too.
-    TagLib::Ogg::Speex::File theirs(path.c_str());
-    ASSERT_NE(theirs.audioProperties(), nullptr);
     if(r.headerBitrate <= 0) {
-      EXPECT_EQ(ours.audioProperties()->bitrate(), theirs.audioProperties()->bitrate());
+      EXPECT_EQ(r.kbps, TagLib::Ogg::Speex::File(path.c_str()).audioProperties()->bitrate());
     }
   }
 }
