@@ -1,9 +1,12 @@
 // Speex: built and real streams read and saved; other Ogg streams and unwritable files left alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <sys/stat.h>
+
+#include <speexfile.h>
 
 #include "bytebuilder.h"
 #include "faultystream.h"
@@ -74,7 +77,7 @@ TEST(SpeexProperties, FromTheHeaderAndTheGranulePositions)
     {"negative first granule", stream(header(), 16000, -8000), {1, 8000, 1, 0, 0}},
     {"last granule before the first", stream(header(), 8000, 80000), {1, 8000, 1, 0, 0}},
     {"rate 0", stream(header(0)), {1, 0, 1, 0, 0}},
-    {"header cut after the rate", stream(header().substr(0, 46)), {1, 8000, 0, 0, 2}},
+    {"header cut after the rate", stream(header().substr(0, 46)), {1, 8000, 0, 1, 2}},  // the stream's rate
     {"identification only", stream("Speex   "), {0, 0, 0, 0, 0}},
   };
   TempDir dir;
@@ -92,11 +95,12 @@ TEST(SpeexProperties, FromTheHeaderAndTheGranulePositions)
 TEST(SpeexRealFiles, ReadSavedAndReadBackWithTheSameAudio)
 {
   // Values checked with ffprobe, mutagen and the header bytes.
-  const struct { const char *name, *title, *author; int sampleRate, channels, length; } files[] = {
-    {"narrowband.spx", "Narrow Title", "Narrow Author", 8000, 1, 2},
-    {"wideband.spx", "Wide Title", "Wide Author", 16000, 1, 2},
-    {"vbr-stereo.spx", "Variable", "VBR Author", 16000, 2, 1},
-    {"untagged.spx", "", "", 8000, 1, 2},
+  // speexenc writes no bit rate: the stream's, as TagLib measures it.
+  const struct { const char *name, *title, *author; int sampleRate, channels, length, kbps; } files[] = {
+    {"narrowband.spx", "Narrow Title", "Narrow Author", 8000, 1, 2, 16},
+    {"wideband.spx", "Wide Title", "Wide Author", 16000, 1, 2, 29},
+    {"vbr-stereo.spx", "Variable", "VBR Author", 16000, 2, 1, 21},
+    {"untagged.spx", "", "", 8000, 1, 2, 7},
   };
   // The decoded samples, or nothing without speexdec.
   const auto decode = [](const std::string &path) {
@@ -116,7 +120,7 @@ TEST(SpeexRealFiles, ReadSavedAndReadBackWithTheSameAudio)
       EXPECT_EQ(file.tag()->fieldListMap()["AUTHOR"].toString(), real.author);
       const TagLib::Speex::Properties *p = file.audioProperties();
       EXPECT_EQ((std::vector<int>{p->sampleRate(), p->channels(), p->length(), p->speexVersion(), p->bitrate()}),
-                (std::vector<int>{real.sampleRate, real.channels, real.length, 1, 0}));  // bit rate -1: unknown
+                (std::vector<int>{real.sampleRate, real.channels, real.length, 1, real.kbps}));  // bit rate -1: unknown
       file.tag()->setTitle("Saved title");
       file.tag()->addField("DESCRIPTION", TagLib::String(std::string(5000, 'd')));
       ASSERT_TRUE(saved || file.save());
@@ -193,4 +197,66 @@ TEST(SpeexSave, AFailedOperationFailsTheReadOrTheSaveAndNothingIsWrittenAfterIt)
     EXPECT_EQ(SpeexFile(path.c_str()).tag()->comment(), big);
   }
   EXPECT_GT(total, 10);
+}
+
+struct Row
+{
+  const char *what;
+  std::int32_t headerBitrate;
+  std::int64_t lastGranule;
+  int kbps;  // -1: as TagLib 1.13 measures it over the stream
+};
+
+const Row rows[] = {
+  {"the header's rate", 24600, 800, 25},
+  {"unknown (-1): the stream's", -1, 16000, -1},
+  {"none (0): the stream's", 0, 16000, -1},
+  {"the stream's over a short duration", -1, 800, -1},
+  {"no duration", -1, 0, 0},
+};
+
+TEST(SpeexBitrate, FromTheHeaderElseFromTheStream)
+{
+  TempDir dir;
+  for(const Row &r : rows) {
+    SCOPED_TRACE(r.what);
+    const std::string path = dir.write("built.spx", stream(header(8000, 1, r.headerBitrate), r.lastGranule));
+    TagLib::Speex::File ours(path.c_str());
+    ASSERT_NE(ours.audioProperties(), nullptr);
+    const int expected = r.kbps >= 0 ? r.kbps : TagLib::Ogg::Speex::File(path.c_str()).audioProperties()->bitrate();
+    EXPECT_GT(expected, r.kbps >= 0 ? -1 : 0);
+    EXPECT_EQ(ours.audioProperties()->bitrate(), expected);
+  }
+}
+
+struct RealFile
+{
+  const char *name;
+  int milliseconds, sampleRate, channels, kbps;
+};
+
+// Lengths, rates and channels as TagLib 1.13, mutagen and speexdec give them
+// (ffprobe adds the decoder's delay); speexenc writes no bit rate (-1), and
+// the bit rates are TagLib's, over the stream.
+const RealFile realFiles[] = {
+  {"short-vbr.spx", 600, 8000, 1, 21},
+  {"long-wb-vbr.spx", 4000, 16000, 1, 8},
+  {"narrowband.spx", 2000, 8000, 1, 16},
+  {"wideband.spx", 2000, 16000, 1, 29},
+  {"vbr-stereo.spx", 1000, 16000, 2, 21},
+  {"untagged.spx", 2000, 8000, 1, 7},
+};
+
+TEST(SpeexBitrate, EncoderFilesAgreeWithTheReferenceReaders)
+{
+  for(const RealFile &r : realFiles) {
+    SCOPED_TRACE(r.name);
+    TagLib::Speex::File f(dataPath(std::string("speex/") + r.name).c_str());
+    const TagLib::Speex::Properties *p = f.audioProperties();
+    ASSERT_NE(p, nullptr);
+    EXPECT_NEAR(p->lengthInMilliseconds(), r.milliseconds, r.milliseconds / 100.0);
+    EXPECT_EQ(p->sampleRate(), r.sampleRate);
+    EXPECT_EQ(p->channels(), r.channels);
+    EXPECT_NEAR(p->bitrate(), r.kbps, std::max(1.0, r.kbps / 50.0));
+  }
 }

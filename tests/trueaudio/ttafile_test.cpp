@@ -85,10 +85,10 @@ TEST(TTAFile, SamplesReadAndSave)
     return found<TTA>(name, readFile(dataPath("trueaudio/" + name)), read);
   };
   readAndSave<TTA>({
-    sample("stereo16-notag.tta", "44100 2 16 1 158 2 |||||0|0"),
+    sample("stereo16-notag.tta", "44100 2 16 1 159 2 |||||0|0"),
     sample("mono24-id3v2-id3v1.tta", "16000 1 24 1 181 3 Mono Twentyfour|Brenvo Tests|Samples|made by mutagen||2022|4"),
-    sample("mono16-id3v2.tta", "22050 1 16 1 142 2 Mono Sixteen|Brenvo Tests|Samples|made by mutagen||2020|2"),   // 1.9 s
-    sample("stereo24-id3v1.tta", "32000 2 24 0 0 1 Only ID3v1|Someone|Samples|||2003|12"),
+    sample("mono16-id3v2.tta", "22050 1 16 1 75 2 Mono Sixteen|Brenvo Tests|Samples|made by mutagen||2020|2"),   // 1.9 s
+    sample("stereo24-id3v1.tta", "32000 2 24 0 362 1 Only ID3v1|Someone|Samples|||2003|12"),
   });
 }
 

@@ -80,7 +80,7 @@ TEST(WavPackFile, SamplesReadAndSave)
     sample("stereo16-ape.wv", "44100 2 16 1 163 2 Stereo Sixteen|Brenvo Tests|Samples||Ambient|2021|3"),
     sample("mono24-ape-id3v1.wv", "48000 1 24 1 188 3 Mono Twentyfour|Brenvo Tests||||2022|7"),
     sample("mono16-id3v1.wv", "22050 1 16 1 95 1 Only ID3v1|Someone||||2003|12"),
-    sample("stereo24-notag.wv", "32000 2 24 1 183 2 |||||0|0"),   // 0.5 s rounds up
+    sample("stereo24-notag.wv", "32000 2 24 1 366 2 |||||0|0"),   // 0.5 s rounds up
   });
 }
 
@@ -112,9 +112,10 @@ TEST(WavPackProperties, FromTheBlockHeader)
   // Flags: bytes per sample less one in bits 0-1, mono in bit 2, a shift in bits 13-17, the rate in bits 23-26.
   const std::uint32_t stereo16 = 1u | 9u << 23;
   EXPECT_EQ(values(header(1u | 4u | 8u << 13, 6000)), (std::vector<int>{6000, 1, 8, 1, 10000, 0x410}));
-  // The length rounds to the nearest second, in 32 bits like the header field.
-  EXPECT_EQ(values(header(stereo16, 22049)), (std::vector<int>{44100, 2, 16, 0, 0, 0x410}));
-  EXPECT_EQ(values(header(stereo16, 0xFFFFFFF0u)), (std::vector<int>{44100, 2, 16, 0, 0, 0x410}));
+  // The length rounds to the nearest second, without wrapping near the 32-bit
+  // limit; the bit rate comes from the exact duration.
+  EXPECT_EQ(values(header(stereo16, 22049)), (std::vector<int>{44100, 2, 16, 0, 20001, 0x410}));
+  EXPECT_EQ(values(header(stereo16, 0xFFFFFFF0u)), (std::vector<int>{44100, 2, 16, 97392, 0, 0x410}));
   // Rate index 15: the rate is unknown.
   EXPECT_EQ(values(header(1u | 15u << 23, 441000)), (std::vector<int>{0, 2, 16, 0, 0, 0x410}));
   const int rates[] = {6000, 8000, 9600, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000, 64000, 88200, 96000, 192000};

@@ -1,6 +1,7 @@
 #include "headerproperties.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace TagLib {
@@ -19,6 +20,7 @@ public:
   int channels = 0;
   int bitsPerSample = 0;
   int version = 0;
+  unsigned long long samples = 0;
 };
 
 HeaderProperties::HeaderProperties(long streamLength, ReadStyle style) :
@@ -36,6 +38,7 @@ int HeaderProperties::channels() const { return d->channels; }
 int HeaderProperties::lengthInMilliseconds() const { return d->milliseconds; }
 int HeaderProperties::lengthInSeconds() const { return d->milliseconds / 1000; }
 int HeaderProperties::bitsPerSample() const { return d->bitsPerSample; }
+unsigned long long HeaderProperties::sampleFrames() const { return d->samples; }
 int HeaderProperties::formatVersion() const { return d->version; }
 void HeaderProperties::setFormatVersion(int version) { d->version = version; }
 
@@ -49,8 +52,14 @@ void HeaderProperties::set(int sampleRate, int channels, int bitsPerSample, int 
   d->channels = channels;
   d->bitsPerSample = bitsPerSample;
   d->length = seconds;
-  if(seconds > 0 && d->streamLength > 0)
-    d->bitrate = static_cast<int>(d->streamLength / 125 / seconds);
+  d->samples = samples;
+  d->bitrate = 0;
+  if(sampleRate > 0 && samples > 0 && d->streamLength > 0) {
+    // Over the exact duration: whole seconds make a short file's rate wrong
+    // by up to half, and one under a second would have none.
+    const double kbps = static_cast<double>(d->streamLength) * 8.0 * sampleRate / (static_cast<double>(samples) * 1000.0);
+    d->bitrate = kbps < std::numeric_limits<int>::max() ? static_cast<int>(std::lround(kbps)) : std::numeric_limits<int>::max();
+  }
 }
 
 } // namespace BRENVO_NS

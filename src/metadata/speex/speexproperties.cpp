@@ -1,6 +1,7 @@
 #include "speexproperties.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -26,6 +27,8 @@ public:
   int sampleRate = 0;
   int channels = 0;
   int speexVersion = 0;
+  // Kilobits per second over the stream, for a header that gives no rate.
+  int streamBitrate = 0;
 };
 
 Properties::Properties(File *file, ReadStyle style) :
@@ -44,8 +47,10 @@ int Properties::length() const
 
 int Properties::bitrate() const
 {
-  // Rounded to whole kbit/s; an unknown rate (-1) gives 0. Truncating after
-  // adding 0.5 is the defined rounding (also for negative header values).
+  // The encoder writes -1 (or 0) where it does not know the rate, as in VBR.
+  if(d->bitrate <= 0)
+    return d->streamBitrate;
+  // Rounded to whole kbit/s: truncating after adding 0.5 is the defined rounding.
   // NOLINTNEXTLINE(bugprone-incorrect-roundings)
   return static_cast<int>(static_cast<float>(d->bitrate) / 1000.0 + 0.5);
 }
@@ -82,7 +87,8 @@ void Properties::read()
 
   // 32-bit little-endian fields; a header cut short reads as zero from the
   // first field it does not hold on (the cursor's failure is sticky).
-  ByteCursor header(d->file->readPacket(0));
+  const ByteVector headerPacket = d->file->readPacket(0);
+  ByteCursor header(headerPacket);
   header.skip(28);  // "Speex   " and the encoder's version text
   d->speexVersion = static_cast<int>(header.u32le());
   header.skip(4);  // header size
@@ -107,6 +113,13 @@ void Properties::read()
                                 static_cast<unsigned long long>(end - start) % static_cast<unsigned long long>(d->sampleRate) * 1000 /
                                   static_cast<unsigned long long>(d->sampleRate);
   d->milliseconds = static_cast<int>(std::min<unsigned long long>(ms, std::numeric_limits<int>::max()));
+
+  // The stream without its header and comment packets, over the exact duration.
+  const long long streamBytes = static_cast<long long>(d->file->length()) - headerPacket.size() - d->file->readPacket(1).size();
+  if(streamBytes > 0 && end > start) {
+    const double kbps = static_cast<double>(streamBytes) * 8.0 * d->sampleRate / (static_cast<double>(end - start) * 1000.0);
+    d->streamBitrate = kbps < std::numeric_limits<int>::max() ? static_cast<int>(std::lround(kbps)) : std::numeric_limits<int>::max();
+  }
 }
 
 } // namespace BRENVO_NS

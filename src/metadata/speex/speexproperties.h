@@ -29,9 +29,15 @@ public:
 
   //! Seconds, from the granule positions; 0 when they cannot be used.
   int length() const override;
-  //! The header's bit rate in kbit/s, rounded; 0 for an unknown rate (-1).
+  /*!
+   * The header's bit rate in kbit/s, rounded; when the header gives none (-1
+   * or 0, as in VBR), the bytes of the stream less its header and comment
+   * packets over its exact duration, rounded; 0 when the duration is unknown.
+   */
   int bitrate() const override;
+  //! Samples per second of each channel, in Hz.
   int sampleRate() const override;
+  //! The number of channels.
   int channels() const override;
 
   //! The length in milliseconds, from what the file counts exactly.

@@ -150,7 +150,9 @@ void File::read(bool readProperties, AudioProperties::ReadStyle)
     seek(d->streamStart);
     const ByteVector block = readBlock(Properties::headerSize);
     // The properties always read averagely: there is nothing more to scan.
-    d->properties = std::make_unique<Properties>(block, length() - d->streamStart);
+    // The bit rate counts the stream alone, without the tags at either end.
+    const long streamEnd = d->id3v1.exists() ? d->id3v1.offset : length();
+    d->properties = std::make_unique<Properties>(block, streamEnd - d->streamStart);
   }
   // What was read may be wrong: a save must not write it over the file.
   if(streamFailed(d->stream))

@@ -118,10 +118,9 @@ void File::read(bool readProperties, AudioProperties::ReadStyle)
   d->tags.adopt(std::move(ape), std::move(id3v1));
 
   if(readProperties) {
-    seek(0);
-    const ByteVector block = readBlock(Properties::headerSize);
-    // The properties always read averagely: there is nothing more to scan.
-    d->properties = std::make_unique<Properties>(block, length() - d->ape.size);
+    // The audio data end where the tags begin.
+    const long audioEnd = d->ape.exists() ? d->ape.offset : d->id3v1.exists() ? d->id3v1.offset : length();
+    d->properties = std::make_unique<Properties>(this, audioEnd);
   }
   // What was read may be wrong: a save must not write it over the file.
   if(streamFailed(d->stream))

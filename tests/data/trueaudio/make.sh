@@ -54,3 +54,9 @@ mkdir -p "$seeds"
 make_tta "$seeds/notag.tta" 8000 2 s16 0.03
 make_tta "$seeds/id3v2-id3v1.tta" 8000 1 s32 0.03
 tag "$seeds/id3v2-id3v1.tta" 2 "Seed" "Fuzz" 2000 1
+
+# Lengths off whole seconds, for the bit rate over the exact duration: four
+# seconds and a bit, and a fraction of one with both tags.
+make_tta long-notag.tta 8000 1 u8 4.2
+make_tta short-id3v2-id3v1.tta 11025 2 s16 0.3
+tag short-id3v2-id3v1.tta 2 "Short" "Brenvo Tests" 2024 5

@@ -55,3 +55,62 @@ wavpack -q -y -w "Title=Seed" "$tmp/seed-mono.wav" -o "$seeds/ape-id3v1.wv"
 append_id3v1 "$seeds/ape-id3v1.wv" "Seed v1" "Fuzz" 2000 1
 wavpack -q -y "$tmp/seed-mono.wav" -o "$seeds/id3v1.wv"
 append_id3v1 "$seeds/id3v1.wv" "Seed v1" "Fuzz" 2000 1
+
+# Streams whose first block header alone misleads: four and six channels (a
+# frame of several blocks), rates the header's table lacks, hybrid (lossy)
+# mode, DSD, and a stream encoded from a pipe, which counts no samples.
+
+# make_multi NAME RATE CHANNELS SECONDS: a tone on every channel.
+make_multi() {
+  ffmpeg -v error -y -f lavfi -i "sine=frequency=440:sample_rate=$2:duration=$4" \
+    -filter_complex "[0]asplit=$3$(i=0; while [ $i -lt "$3" ]; do printf '[c%d]' $i; i=$((i + 1)); done);$(i=0; while [ $i -lt "$3" ]; do printf '[c%d]' $i; i=$((i + 1)); done)amerge=inputs=$3" \
+    -c:a pcm_s16le -fflags +bitexact "$tmp/$1.wav"
+}
+make_multi quad 8000 4 0.1
+wavpack -q -y "$tmp/quad.wav" -o quad.wv
+make_multi six 8000 6 0.1
+wavpack -q -y "$tmp/six.wav" -o six51.wv
+
+make_wav rate1000 1000 1 pcm_s16le 1
+wavpack -q -y "$tmp/rate1000.wav" -o rate1000.wv
+make_wav rate37800 37800 2 pcm_s16le 0.1
+wavpack -q -y -w "Title=Odd Rate" "$tmp/rate37800.wav" -o rate37800-ape.wv
+
+make_wav hybrid 16000 2 pcm_s16le 0.3
+wavpack -q -y -b128 "$tmp/hybrid.wav" -o hybrid.wv
+
+# DSD64 stereo from a DSF file written here: a first-order sigma-delta of a
+# 440 Hz tone, 1-bit samples in blocks of 4096 bytes per channel.
+/usr/bin/python3 - "$tmp/dsd64.dsf" <<'PY'
+import math, struct, sys
+channels, rate, samples = 2, 2822400, 2822400 * 3 // 100
+per_channel = (samples + 7) // 8
+blocks = (per_channel + 4095) // 4096
+streams = [bytearray(blocks * 4096) for _ in range(channels)]
+for out in streams:
+    acc = 0.0
+    for n in range(samples):
+        bit = acc >= 0
+        acc += 0.5 * math.sin(2 * math.pi * 440 * n / rate) - (1.0 if bit else -1.0)
+        if bit:
+            out[n >> 3] |= 1 << (n & 7)
+data = b"".join(s[b * 4096:(b + 1) * 4096] for b in range(blocks) for s in streams)
+fmt = struct.pack("<4sQIIIIIIQII", b"fmt ", 52, 1, 0, 2, channels, rate, 1, samples, 4096, 0)
+body = fmt + struct.pack("<4sQ", b"data", 12 + len(data)) + data
+with open(sys.argv[1], "wb") as f:
+    f.write(struct.pack("<4sQQQ", b"DSD ", 28, 28 + len(body), 0) + body)
+PY
+wavpack -q -y "$tmp/dsd64.dsf" -o dsd64.wv
+
+# From a pipe to a pipe: the encoder cannot go back to write the count. Small
+# blocks, so the last one is one of many; an APE and an ID3v1 tag follow it.
+ffmpeg -v error -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=0.5" -ac 2 \
+  -c:a pcm_s16le -fflags +bitexact -f wav - |
+  wavpack -q -y -i --blocksize=512 -w "Title=Streamed" - -o - >streamed-ape-id3v1.wv
+append_id3v1 streamed-ape-id3v1.wv "Streamed" "Pipe" 2024 1
+
+# Fuzz seeds of the same shapes.
+cp quad.wv "$seeds/quad.wv"
+cp rate1000.wv "$seeds/rate1000.wv"
+make_wav seed-streamed 8000 1 pcm_s16le 0.05
+wavpack -q -y -i --blocksize=128 - -o - <"$tmp/seed-streamed.wav" | cat >"$seeds/streamed.wv"
