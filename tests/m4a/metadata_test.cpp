@@ -36,10 +36,6 @@ std::string field(const TagLib::MP4::Tag &t, const std::string &name)
     return std::to_string(t.year());
   if(name == "track")
     return std::to_string(t.track());
-  if(name == "disk")
-    return std::to_string(t.disk());
-  if(name == "bpm")
-    return std::to_string(t.bpm());
   if(name == "empty")
     return t.isEmpty() ? "yes" : "no";
   ADD_FAILURE() << name;
@@ -60,29 +56,6 @@ TEST(Mp4Tag, StartsEmptyAndAnySetterMarksIt)
   EXPECT_FALSE(c.isEmpty());
 }
 
-TEST(Mp4Items, EveryFieldFromAFile)
-{
-  OpenedFile f(tagged(item("\251nam", "\xC3\x9Cn\xC3\xAF \xE6\x97\xA5\xE6\x9C\xAC") + item("\251ART", "Artist") +
-                      item("\251alb", "Album") + item("\251cmt", "Comment") + item("\251gen", "Genre") +
-                      item("\251day", "2004") + item("trkn", numbers({0, 0, 0, 5, 0, 12, 0, 0}), 0) +
-                      item("\251grp", "Grouping") + item("\251wrt", "Composer") +
-                      item("disk", numbers({0, 0, 0, 2, 0, 3}), 0) + item("tmpo", numbers({0, 0x78}), 21) +
-                      item("covr", std::string("\x89PNG\0\x01", 6), 14)));
-  const TagLib::MP4::Tag *tag = f->tag();
-  EXPECT_EQ(String(L"\u00DCn\u00EF \u65E5\u672C"), tag->title());
-  EXPECT_EQ(String("Artist"), tag->artist());
-  EXPECT_EQ(String("Album"), tag->album());
-  EXPECT_EQ(String("Comment"), tag->comment());
-  EXPECT_EQ(String("Genre"), tag->genre());
-  EXPECT_EQ(2004u, tag->year());
-  EXPECT_EQ(5u, tag->track());
-  EXPECT_EQ(String("Grouping"), tag->grouping());
-  EXPECT_EQ(String("Composer"), tag->composer());
-  EXPECT_EQ(2u, tag->disk());
-  EXPECT_EQ(120u, tag->bpm());
-  EXPECT_EQ(ByteVector("\x89PNG\0\x01", 6), tag->cover());
-}
-
 TEST(Mp4Items, OneFieldFromBuiltFiles)
 {
   const std::string longTitle = tagged(item("\251nam", "A long title that the file cuts off"));
@@ -92,28 +65,13 @@ TEST(Mp4Items, OneFieldFromBuiltFiles)
     const char *field, *expected;
   } cases[] = {
     {tagged(item("trkn", numbers({0, 0, 1, 0}), 0)), "track", "256"},
-    // Numbers cut short read what is there, as TagLib reads them.
-    {tagged(item("trkn", numbers({0, 0, 5}), 0)), "track", "5"},
-    {tagged(item("trkn", numbers({0, 0}), 0)), "track", "0"},
-    {tagged(item("trkn", numbers({0, 0}), 0)), "empty", "no"},
-    {tagged(item("tmpo", numbers({0x78}), 21)), "bpm", "120"},
-    {tagged(item("disk", numbers({0, 0, 0}), 0)), "disk", "0"},
-    // An empty text is an item all the same; text needs the UTF-8 type.
-    {tagged(item("\251nam", "") + item("\251day", "")), "empty", "no"},
-    {tagged(item("\251day", "")), "year", "0"},
+    // Items as TagLib reads them (tests/m4a/items_test.cpp compares more with TagLib).
     {tagged(item("\251nam", "Title", 0)), "empty", "yes"},
     {tagged(item("\251day", "2021-05-06")), "year", "2021"},
-    // The first of two items counts.
     {tagged(item("\251nam", "First") + item("\251nam", "Second")), "title", "First"},
-    // gnre holds the ID3v1 index plus one; 0 or below is no genre, an index past the list an empty one.
+    // gnre holds the ID3v1 index plus one.
     {tagged(item("gnre", numbers({0, 18}), 0)), "genre", "Rock"},
-    {tagged(item("gnre", numbers({0, 1}), 0)), "genre", "Blues"},
-    {tagged(item("gnre", numbers({0, 0}), 0)), "empty", "yes"},
     {tagged(item("gnre", numbers({0x7F, 0xFF}), 0)), "genre", ""},
-    {tagged(item("gnre", numbers({0xFF, 0xFF}), 0) + item("\251gen", "Jazz")), "genre", "Jazz"},
-    // The text genre and the number are one field: the first counts.
-    {tagged(item("gnre", numbers({0, 18}), 0) + item("\251gen", "Jazz")), "genre", "Rock"},
-    {tagged(item("\251gen", "Jazz") + item("gnre", numbers({0, 18}), 0)), "genre", "Jazz"},
     // Only the item list at moov/udta/meta counts, and only the first.
     {file(mvhd(1000, 1000) + tagBoxes(item("\251nam", "First")) + tagBoxes(item("\251nam", "Second"))), "title", "First"},
     {file(box("moov", tagBoxes(item("\251nam", "Nested")))), "empty", "yes"},

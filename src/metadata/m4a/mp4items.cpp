@@ -333,6 +333,12 @@ String coverMimeType(const Mp4ItemData &value)
   }
 }
 
+// A signed 16-bit number as TagLib's unsigned accessors give it.
+unsigned int asUnsigned(short value)
+{
+  return static_cast<unsigned int>(static_cast<int>(value));
+}
+
 ByteVector renderBox(unsigned int code, const ByteVector &content)
 {
   ByteVector box = ByteVector::fromUInt(8 + content.size());
@@ -572,14 +578,14 @@ void Mp4ItemList::numberPair(const char *code, unsigned int &number, unsigned in
 {
   const Mp4Item *item = shown(String(code));
   const ByteVector bytes = item ? item->values().front().bytes : ByteVector();
-  number = bytes.toUShort(2U);
-  total = bytes.toUShort(4U);
+  number = asUnsigned(bytes.toShort(2U));
+  total = asUnsigned(bytes.toShort(4U));
 }
 
 unsigned int Mp4ItemList::bpm() const
 {
   const Mp4Item *item = shown(String("tmpo"));
-  return item ? item->values().front().bytes.toUShort() : 0;
+  return item ? asUnsigned(item->values().front().bytes.toShort()) : 0;
 }
 
 PictureList Mp4ItemList::pictures() const

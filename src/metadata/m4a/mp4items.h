@@ -120,9 +120,13 @@ public:
 
   //! The values of the field \a key, as properties() gives them; empty when the field is missing.
   StringList field(const String &key) const;
-  //! The number of the track or disc item (\a code "trkn" or "disk") and the total after it.
+  /*!
+   * The number of the track or disc item (\a code "trkn" or "disk") and the
+   * total after it. Like the tempo, they are signed 16-bit numbers, given
+   * as TagLib's unsigned accessors give them.
+   */
   void numberPair(const char *code, unsigned int &number, unsigned int &total) const;
-  //! The tempo as stored; 0 without one.
+  //! The tempo; 0 without one.
   unsigned int bpm() const;
 
   //! Every non-empty data box of the cover items, in file order.

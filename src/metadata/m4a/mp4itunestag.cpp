@@ -23,15 +23,15 @@ public:
     touched = true;
     items.setField(key, value.isEmpty() ? StringList() : StringList(value));
   }
-  // Numbers above the 16 bits the file holds are stored as 65535.
+  // The file holds signed 16-bit numbers: larger ones are stored as 32767.
   void setNumber(const char *key, unsigned int value, unsigned int total = 0)
   {
     touched = true;
     StringList values;
     if(value != 0) {
-      String text(std::to_string(std::min(value, 0xFFFFu)));
+      String text(std::to_string(std::min(value, 0x7FFFu)));
       if(total != 0)
-        text += "/" + String(std::to_string(total));
+        text += "/" + String(std::to_string(std::min(total, 0x7FFFu)));
       values.append(text);
     }
     items.setField(key, values);

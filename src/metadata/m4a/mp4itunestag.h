@@ -61,7 +61,7 @@ public:
   void setGenre(const String &s) override;
   //! Sets the year to \a i; 0 removes the date.
   void setYear(unsigned int i) override;
-  //! Sets the track number to \a i (the file holds 16 bits), keeping the total; 0 removes it.
+  //! Sets the track number to \a i (at most 32767), keeping the total; 0 removes it.
   void setTrack(unsigned int i) override;
 
   //! True while no item shows a value and no setter has been called.
@@ -82,9 +82,9 @@ public:
   void setComposer(const String &s);
   //! Sets the grouping to \a s.
   void setGrouping(const String &s);
-  //! Sets the disc number to \a i (16 bits), keeping the total; 0 removes it.
+  //! Sets the disc number to \a i (at most 32767), keeping the total; 0 removes it.
   void setDisk(unsigned int i);
-  //! Sets the tempo to \a i beats per minute (16 bits); 0 removes it.
+  //! Sets the tempo to \a i beats per minute (at most 32767); 0 removes it.
   void setBpm(unsigned int i);
   //! Makes \a cover the one cover image; empty bytes remove the covers.
   void setCover(const ByteVector &cover);
