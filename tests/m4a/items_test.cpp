@@ -62,8 +62,9 @@ TEST(Mp4ItemList, OddItemsReadAndChangeAsInTaglib)
     // Text counts only with type 1, version 0; a value list ends at the first other box.
     box("\251nam", data("one") + data("two", 0) + data("three")) + item("\251ART", "A", 2) +
       box("\251alb", data("v1", 1, 1)) + item("\251cmt", "") + box("aART", data("a") + box("free") + data("b")),
-    // The first of two items counts; unknown codes.
+    // The first of two items counts; unknown codes, one named up to its zero byte.
     item("\251nam", "first") + item("\251nam", "second") + item("xyzw", "u") + item("xyzw", "v") +
+      item(std::string("t\0\0\0", 4), "z") +
       item("abcd", "\x05", 21) + item("rtng", "\x01", 21) + item("plID", std::string(8, '\x01'), 21),
     // Numbers of every width, cut short or signed.
     item("trkn", pair.substr(0, 3), 0) + item("disk", "", 0) + item("tmpo", "\xFF\xFE", 21) +

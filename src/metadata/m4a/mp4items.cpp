@@ -435,7 +435,8 @@ const std::vector<Mp4ItemData> &Mp4Item::values() const
 
 String Mp4Item::key() const
 {
-  return isFreeform() ? freeformKey(m_mean, m_name) : m_code.toString();
+  // As TagLib makes text of bytes: up to the first zero byte.
+  return isFreeform() ? freeformKey(m_mean, m_name) : String(ByteVector::fromUInt(m_code), String::Latin1);
 }
 
 bool Mp4Item::isChanged() const

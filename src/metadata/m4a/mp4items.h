@@ -64,9 +64,9 @@ public:
   const std::vector<Mp4ItemData> &values() const;
 
   /*!
-   * The item's name as TagLib names MP4 items: the code as four Latin-1
-   * characters ("\251nam", "covr"), or "----:" mean ":" name for a freeform
-   * item.
+   * The item's name as TagLib names MP4 items: the code as Latin-1 text up
+   * to a zero byte ("\251nam", "covr"), or "----:" mean ":" name for a
+   * freeform item.
    */
   String key() const;
 
