@@ -52,7 +52,7 @@ struct TaglibReader
 const std::map<std::string, TaglibReader> &taglibReaders()
 {
   static const std::map<std::string, TaglibReader> readers = {
-    {".m4a", {oracle<TagLib::MP4::File>(), false}},
+    {".m4a", {oracle<TagLib::MP4::File>(), true}},
     {".wma", {oracle<TagLib::ASF::File>(), true}},
     {".asf", {oracle<TagLib::ASF::File>(), true}},
     {".aac", {oracle<TagLib::MPEG::File>(), true}},

@@ -22,7 +22,7 @@ TEST(Mp4Boxes, WalkGoesOnAtDeclaredEndsAndStopsAtWhatItCannotRead)
     {"an item of two data boxes", file(tagBoxes(covers + item("\251nam", "After"))), "After", 0},
     {"an empty container", box("moov", box("trak") + mvhd(1000, 4000)), "", 4},
     {"an empty full box container", box("moov", fullBox("meta", 0, 0) + mvhd(1000, 4000)), "", 4},
-    {"a few levels deep", box("moov", box("moov", tagBoxes(item("\251nam", "A")))), "A", 0},
+    {"the item list's few levels", box("moov", tagBoxes(item("\251nam", "A"))), "A", 0},
     {"thousands of levels deep: the stack holds", deep, "", 0},
   };
   for(const auto &c : cases) {

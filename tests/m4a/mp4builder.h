@@ -122,11 +122,12 @@ inline std::string asc(unsigned objectType, unsigned frequencyIndex, unsigned ch
 struct OpenedFile
 {
   explicit OpenedFile(const std::string &bytes) : path(dir.write("test.m4a", bytes)), file(path.c_str()) {}
-  TagLib::MP4::File *operator->() { return &file; }
+  // Named so that a file which also includes TagLib's MP4 header can use it.
+  brenvo_taglib::MP4File *operator->() { return &file; }
 
   brenvo_test::TempDir dir;
   std::string path;
-  TagLib::MP4::File file;
+  brenvo_taglib::MP4File file;
 };
 
 //! Bytes this process has read so far ("rchar" of /proc/self/io), or -1.

@@ -1,6 +1,5 @@
 #include "boxfactory.h"
 
-#include "itunesboxes.h"
 #include "mp4containerboxes.h"
 #include "mp4file.h"
 #include "mp4trackboxes.h"
@@ -25,7 +24,7 @@ struct FactoryRow
   Maker maker;
 };
 
-// "\251" is the byte A9 that starts the iTunes text item codes.
+// The item list reads its items itself (Mp4IlstBox).
 const FactoryRow factoryTable[] = {
   {"moov", &make<Mp4MoovBox>},
   {"trak", &make<Mp4TrakBox>},
@@ -38,20 +37,6 @@ const FactoryRow factoryTable[] = {
   {"udta", &make<Mp4UdtaBox>},
   {"meta", &make<Mp4MetaBox>},
   {"ilst", &make<Mp4IlstBox>},
-  {"\251nam", &make<ITunesNamBox>},
-  {"\251ART", &make<ITunesArtBox>},
-  {"\251alb", &make<ITunesAlbBox>},
-  {"\251gen", &make<ITunesGenBox>},
-  {"gnre", &make<ITunesGenBox>},
-  {"trkn", &make<ITunesTrknBox>},
-  {"\251day", &make<ITunesDayBox>},
-  {"\251cmt", &make<ITunesCmtBox>},
-  {"\251grp", &make<ITunesGrpBox>},
-  {"\251wrt", &make<ITunesWrtBox>},
-  {"disk", &make<ITunesDiskBox>},
-  {"tmpo", &make<ITunesTmpoBox>},
-  {"covr", &make<ITunesCvrBox>},
-  {"data", &make<ITunesDataBox>},
 };
 
 // The code of a four-character text, its first byte most significant.

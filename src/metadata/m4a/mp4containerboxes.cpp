@@ -1,10 +1,13 @@
 #include "mp4containerboxes.h"
 
+#include <algorithm>
 #include <iostream>
 #include <type_traits>
 
 #include "boxfactory.h"
+#include "itunesboxes.h"
 #include "mp4file.h"
+#include "mp4tagsproxy.h"
 
 namespace TagLib {
 namespace MP4 {
@@ -37,6 +40,19 @@ std::vector<Mp4IsoBox *> Mp4ContainerBox<Base>::children() const
 }
 
 template <class Base>
+bool Mp4ContainerBox<Base>::beginChildren(const std::vector<Fourcc> &)
+{
+  return true;
+}
+
+template <class Base>
+std::unique_ptr<Mp4IsoBox> Mp4ContainerBox<Base>::createChild(MP4::File *file, Fourcc code, unsigned int size,
+                                                              long offset) const
+{
+  return std::unique_ptr<Mp4IsoBox>(BoxFactory().createInstance(file, code, size, offset));
+}
+
+template <class Base>
 bool Mp4ContainerBox<Base>::beforeChild(Mp4IsoBox *)
 {
   return true;
@@ -64,11 +80,10 @@ void Mp4ContainerBox<Base>::parse()
   // header would belong to whatever follows the container.
   if(!file || this->size() <= headerSize)
     return;
-  Mp4NestingGuard nesting(*file);
-  if(!nesting.allowed())
+  Mp4NestingGuard nesting(*file, this->fourcc());
+  if(!nesting.allowed() || !beginChildren(nesting.path()))
     return;
 
-  const BoxFactory factory;
   // 64 bits, so that a huge child size cannot wrap the sum past the check.
   unsigned long long consumed = headerSize;
   for(;;) {
@@ -83,7 +98,7 @@ void Mp4ContainerBox<Base>::parse()
       return;
     }
     const long childOffset = file->tell();
-    std::unique_ptr<Mp4IsoBox> child(factory.createInstance(file, childCode, childSize, childOffset));
+    std::unique_ptr<Mp4IsoBox> child = createChild(file, childCode, childSize, childOffset);
     if(!child || !beforeChild(child.get()))
       return;
     child->parsebox();
@@ -163,6 +178,21 @@ bool Mp4MdiaBox::afterChild(Mp4IsoBox *child)
   if(auto *hdlr = dynamic_cast<Mp4HdlrBox *>(child))
     d->handlerType = hdlr->hdlr_type();
   return true;
+}
+
+bool Mp4IlstBox::beginChildren(const std::vector<Fourcc> &path)
+{
+  static const std::vector<Fourcc> itemListPath = {Fourcc(String("moov")), Fourcc(String("udta")),
+                                                   Fourcc(String("meta")), Fourcc(String("ilst"))};
+  const auto same = [](Fourcc a, Fourcc b) { return a == b; };
+  return path.size() == itemListPath.size() &&
+         std::equal(path.begin(), path.end(), itemListPath.begin(), same) &&
+         mp4file()->tagProxy()->beginItemList(offset() - 8, size());
+}
+
+std::unique_ptr<Mp4IsoBox> Mp4IlstBox::createChild(MP4::File *file, Fourcc code, unsigned int size, long offset) const
+{
+  return std::make_unique<Mp4ItemBox>(file, code, size, offset);
 }
 
 } // namespace BRENVO_NS

@@ -29,6 +29,14 @@ public:
   std::vector<Mp4IsoBox *> children() const;
 
 protected:
+  /*!
+   * Runs before the first child is read, with the codes of the containers
+   * being parsed, outermost first, this one last; false leaves the children
+   * unread.
+   */
+  virtual bool beginChildren(const std::vector<Fourcc> &path);
+  //! A new, unparsed child: the box factory's.
+  virtual std::unique_ptr<Mp4IsoBox> createChild(MP4::File *file, Fourcc code, unsigned int size, long offset) const;
   //! Runs on each new child before it is parsed; false ends the loop, the child dropped.
   virtual bool beforeChild(Mp4IsoBox *child);
   //! Runs on each child once it is parsed and kept; false ends the loop.
@@ -131,11 +139,19 @@ public:
   using Mp4ContainerBox::Mp4ContainerBox;
 };
 
-//! The iTunes item list (ilst).
+/*!
+ * The iTunes item list (ilst). The one at moov/udta/meta is the file's item
+ * list: every child is an item (Mp4ItemBox), whatever its code. A second
+ * one, or one elsewhere, is not read.
+ */
 class Mp4IlstBox : public Mp4ContainerBox<Mp4IsoBox>
 {
 public:
   using Mp4ContainerBox::Mp4ContainerBox;
+
+protected:
+  bool beginChildren(const std::vector<Fourcc> &path) override;
+  std::unique_ptr<Mp4IsoBox> createChild(MP4::File *file, Fourcc code, unsigned int size, long offset) const override;
 };
 
 } // namespace BRENVO_NS

@@ -28,8 +28,8 @@ public:
   Tag tag;
   AudioProperties properties;
   long length = 0;
-  // How many container boxes are being parsed inside each other.
-  int nesting = 0;
+  // The codes of the container boxes being parsed inside each other.
+  std::vector<Fourcc> containers;
 
   void readTopLevel(File &file);
   // Reads exactly \a count (at most 8) bytes as a big-endian number; false,
@@ -195,45 +195,50 @@ ByteVector File::readAvailable(unsigned long count)
   return d->stream->readBlock(std::min(count, static_cast<unsigned long>(d->length - position)));
 }
 
-Mp4NestingGuard::Mp4NestingGuard(MP4::File &file) : m_file(file)
+Mp4NestingGuard::Mp4NestingGuard(MP4::File &file, Fourcc code) : m_file(file)
 {
-  ++m_file.d->nesting;
+  m_file.d->containers.push_back(code);
 }
 
 Mp4NestingGuard::~Mp4NestingGuard()
 {
-  --m_file.d->nesting;
+  m_file.d->containers.pop_back();
 }
 
 bool Mp4NestingGuard::allowed() const
 {
-  return m_file.d->nesting <= maxDepth;
+  return m_file.d->containers.size() <= static_cast<std::size_t>(maxDepth);
+}
+
+const std::vector<Fourcc> &Mp4NestingGuard::path() const
+{
+  return m_file.d->containers;
 }
 
 PropertyMap File::properties() const
 {
-  return tag()->properties();
+  return d->tag.properties();
 }
 
 PropertyMap File::setProperties(const PropertyMap &properties)
 {
-  return tag()->setProperties(properties);
+  return d->tag.setProperties(properties);
 }
 
 void File::removeUnsupportedProperties(const StringList &properties)
 {
-  (void)properties;
+  d->tag.removeUnsupportedProperties(properties);
 }
 
 Plugins::PictureList File::pictures() const
 {
-  return Plugins::PictureList();
+  return d->tag.pictures();
 }
 
 bool File::setPictures(const Plugins::PictureList &pictures)
 {
-  (void)pictures;
-  return false;
+  d->tag.setPictures(pictures);
+  return true;
 }
 
 } // namespace BRENVO_NS

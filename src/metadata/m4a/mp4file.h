@@ -24,9 +24,9 @@ class Mp4NestingGuard;
 
 /*!
  * An MP4/M4A file (.m4a, .m4b, .m4p, .mp4, .m4v, .mp4v), read only. The whole
- * box tree is read when the object is constructed; tag() then holds the
- * iTunes-style metadata and audioProperties() the length, bit rate, sample
- * rate and channels.
+ * box tree is read when the object is constructed; tag() then holds every
+ * item of the iTunes-style item list and audioProperties() the length, bit
+ * rate, sample rate and channels. Changes to the tag stay in memory.
  *
  * The stream readers below read big-endian values at the current position
  * and are what every box uses to read its fields. They cost no system call
@@ -71,16 +71,16 @@ public:
   PropertyMap setProperties(const PropertyMap &properties);
   //! Removes the unsupported fields that \a properties names.
   void removeUnsupportedProperties(const StringList &properties);
-  //! The pictures of the tags, in the file's order.
+  //! The cover images, in the file's order.
   Plugins::PictureList pictures() const;
-  //! Replaces the pictures by \a pictures; false when the format holds none.
+  //! Replaces the cover images by \a pictures, in memory; true.
   bool setPictures(const Plugins::PictureList &pictures);
   //! MP4 metadata is not written: always false, and the file is untouched.
   bool save() override;
   //! Does nothing: MP4 metadata is not written.
   void remove();
 
-  //! The data boxes the tag was read from (owned by the file).
+  //! The items of the item list as read, before any change through the tag (owned by the file).
   Mp4TagsProxy *tagProxy() const;
   //! The boxes the audio properties are read from (owned by the file).
   Mp4PropsProxy *propProxy() const;

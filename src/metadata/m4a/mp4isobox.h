@@ -2,6 +2,7 @@
 #define BRENVO_MP4ISOBOX_H
 
 #include <memory>
+#include <vector>
 
 #include <tbytevector.h>
 #include <tfile.h>
@@ -85,19 +86,23 @@ public:
 };
 
 /*!
- * Counts how deeply container boxes are nested while a file is parsed, so
- * that a file of boxes nested inside each other cannot exhaust the stack.
+ * Keeps the codes of the container boxes being parsed inside each other, so
+ * that a file of boxes nested inside each other cannot exhaust the stack, and
+ * so that a box knows where it lies.
  */
 class Mp4NestingGuard
 {
 public:
-  explicit Mp4NestingGuard(MP4::File &file);
+  //! Enters the container \a code; leaves it when destroyed.
+  Mp4NestingGuard(MP4::File &file, Fourcc code);
   ~Mp4NestingGuard();
   Mp4NestingGuard(const Mp4NestingGuard &) = delete;
   Mp4NestingGuard &operator=(const Mp4NestingGuard &) = delete;
 
   //! False when this level lies deeper than the library descends.
   bool allowed() const;
+  //! The codes of the containers being parsed, outermost first, this one last.
+  const std::vector<Fourcc> &path() const;
 
   static constexpr int maxDepth = 32;
 

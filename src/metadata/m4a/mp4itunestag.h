@@ -5,18 +5,26 @@
 
 #include <tag.h>
 #include <tbytevector.h>
+#include <tpropertymap.h>
 #include <tstring.h>
 
 #include "brenvo_export.h"
+#include "tpluginpicture.h"
 
 namespace TagLib {
 namespace MP4 {
 inline namespace BRENVO_NS {
 
+class Mp4ItemList;
+
 /*!
- * The iTunes-style metadata of an MP4/M4A file: TagLib's seven common fields
- * plus composer, grouping, disc number, tempo and cover art. An in-memory
- * record; changing it never changes the file.
+ * The iTunes-style metadata of an MP4/M4A file: every item of the file's item
+ * list, in file order. Besides TagLib's seven common fields it gives
+ * composer, grouping, disc number, tempo and cover art, and every item
+ * through properties() and pictures(), under the keys TagLib uses for MP4
+ * files. Setters change the items in memory; the file is not written.
+ *
+ * When the file holds an item twice, the first one counts, as in TagLib.
  */
 class BRENVO_TAGLIB_EXPORT Tag : public TagLib::Tag
 {
@@ -26,7 +34,7 @@ public:
   //! Destroys the tag.
   ~Tag() override;
 
-  //! The title ("©nam"); empty when the file has none.
+  //! The title ("©nam"; several values joined by ", "); empty when the file has none.
   String title() const override;
   //! The artist ("©ART"); empty when the file has none.
   String artist() const override;
@@ -36,12 +44,12 @@ public:
   String comment() const override;
   //! The genre, from its text ("©gen") or its ID3v1 number ("gnre"); empty when the file has none.
   String genre() const override;
-  //! The year ("©day"); 0 when the file has none.
+  //! The year: the number the date ("©day") starts with; 0 when the file has none.
   unsigned int year() const override;
   //! The track number ("trkn"); 0 when the file has none.
   unsigned int track() const override;
 
-  //! Sets the title to \a s.
+  //! Sets the title to \a s; an empty text removes it. The other setters do the same.
   void setTitle(const String &s) override;
   //! Sets the artist to \a s.
   void setArtist(const String &s) override;
@@ -51,12 +59,12 @@ public:
   void setComment(const String &s) override;
   //! Sets the genre to \a s.
   void setGenre(const String &s) override;
-  //! Sets the year to \a i.
+  //! Sets the year to \a i; 0 removes the date.
   void setYear(unsigned int i) override;
-  //! Sets the track number to \a i.
+  //! Sets the track number to \a i (at most 32767), keeping the total; 0 removes it.
   void setTrack(unsigned int i) override;
 
-  //! True until any setter has been called, whatever it stored.
+  //! True while no item shows a value and no setter has been called.
   bool isEmpty() const override;
 
   //! The composer ("©wrt"); empty when the file has none.
@@ -67,23 +75,47 @@ public:
   unsigned int disk() const;
   //! The tempo in beats per minute ("tmpo"); 0 when the file has none.
   unsigned int bpm() const;
-  //! The cover image bytes exactly as stored in the file.
+  //! The bytes of the first cover image exactly as stored in the file.
   ByteVector cover() const;
 
   //! Sets the composer to \a s.
   void setComposer(const String &s);
   //! Sets the grouping to \a s.
   void setGrouping(const String &s);
-  //! Sets the disc number to \a i.
+  //! Sets the disc number to \a i (at most 32767), keeping the total; 0 removes it.
   void setDisk(unsigned int i);
-  //! Sets the tempo to \a i beats per minute.
+  //! Sets the tempo to \a i beats per minute (at most 32767); 0 removes it.
   void setBpm(unsigned int i);
-  //! Sets the cover image bytes to \a cover.
+  //! Makes \a cover the one cover image; empty bytes remove the covers.
   void setCover(const ByteVector &cover);
+
+  /*!
+   * Every item under the key TagLib 1.13 gives it for MP4 files (TITLE,
+   * TRACKNUMBER "5/12", MUSICBRAINZ_TRACKID, ...); items without a key are
+   * named by unsupportedData() ("covr", "----:com.apple.iTunes:iTunNORM").
+   * Hides TagLib::Tag::properties(), which does not know this class.
+   */
+  PropertyMap properties() const;
+  /*!
+   * Sets the items to \a properties: a key missing from it removes its item,
+   * an unchanged value keeps its item as read, items without a key stay.
+   * Returns the entries that no item can hold.
+   */
+  PropertyMap setProperties(const PropertyMap &properties);
+  //! Removes the items that properties() lists as unsupported data under the names in \a properties.
+  void removeUnsupportedProperties(const StringList &properties);
+  //! Every image of the cover items ("covr"), as front covers without description.
+  Plugins::PictureList pictures() const;
+  //! Replaces the cover items by one holding \a pictures; an empty list removes them.
+  void setPictures(const Plugins::PictureList &pictures);
 
 private:
   Tag(const Tag &) = delete;
   Tag &operator=(const Tag &) = delete;
+
+  // The file fills the item list it reads, and writes it.
+  friend Mp4ItemList &tagItems(Tag &tag);
+  friend const Mp4ItemList &tagItems(const Tag &tag);
 
   class TagPrivate;
   std::unique_ptr<TagPrivate> d;

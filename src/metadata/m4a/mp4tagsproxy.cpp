@@ -1,9 +1,5 @@
 #include "mp4tagsproxy.h"
 
-#include <id3v1genres.h>
-
-#include "common/bytecursor.h"
-#include "itunesboxes.h"
 #include "mp4itunestag.h"
 
 namespace TagLib {
@@ -13,7 +9,9 @@ inline namespace BRENVO_NS {
 class Mp4TagsProxy::Mp4TagsProxyPrivate
 {
 public:
-  ITunesDataBox *slots[slotCount] = {};
+  long offset = -1;
+  unsigned int size = 0;
+  Mp4ItemList items;
 };
 
 Mp4TagsProxy::Mp4TagsProxy() : d(std::make_unique<Mp4TagsProxyPrivate>())
@@ -22,95 +20,44 @@ Mp4TagsProxy::Mp4TagsProxy() : d(std::make_unique<Mp4TagsProxyPrivate>())
 
 Mp4TagsProxy::~Mp4TagsProxy() = default;
 
-void Mp4TagsProxy::registerBox(EBoxType type, ITunesDataBox *box)
+bool Mp4TagsProxy::beginItemList(long offset, unsigned int size)
 {
-  const auto index = static_cast<unsigned int>(type);
-  if(index < slotCount)
-    d->slots[index] = box;
+  if(hasItemList())
+    return false;
+  d->offset = offset;
+  d->size = size;
+  return true;
 }
 
-ITunesDataBox *Mp4TagsProxy::titleData() const { return d->slots[title]; }
-ITunesDataBox *Mp4TagsProxy::artistData() const { return d->slots[artist]; }
-ITunesDataBox *Mp4TagsProxy::albumData() const { return d->slots[album]; }
-ITunesDataBox *Mp4TagsProxy::coverData() const { return d->slots[cover]; }
-ITunesDataBox *Mp4TagsProxy::genreData() const { return d->slots[genre]; }
-ITunesDataBox *Mp4TagsProxy::yearData() const { return d->slots[year]; }
-ITunesDataBox *Mp4TagsProxy::trknData() const { return d->slots[trkn]; }
-ITunesDataBox *Mp4TagsProxy::commentData() const { return d->slots[comment]; }
-ITunesDataBox *Mp4TagsProxy::groupingData() const { return d->slots[grouping]; }
-ITunesDataBox *Mp4TagsProxy::composerData() const { return d->slots[composer]; }
-ITunesDataBox *Mp4TagsProxy::diskData() const { return d->slots[disk]; }
-ITunesDataBox *Mp4TagsProxy::bpmData() const { return d->slots[bpm]; }
-
-namespace {
-
-String textOf(const ITunesDataBox *box)
+bool Mp4TagsProxy::hasItemList() const
 {
-  return String(box->data(), String::UTF8);
+  return d->offset >= 0;
 }
 
-// Calls \a set with the item's text, unless the text is empty.
-template <class Setter>
-void fillText(const ITunesDataBox *box, Tag &tag, Setter set)
+long Mp4TagsProxy::itemListOffset() const
 {
-  if(!box)
-    return;
-  const String text = textOf(box);
-  if(!text.isEmpty())
-    (tag.*set)(text);
+  return d->offset;
 }
 
-// The leading big-endian number of a numeric item; 0 when the payload is shorter.
-unsigned int leadingNumber(const ByteVector &payload, unsigned int width)
+unsigned int Mp4TagsProxy::itemListSize() const
 {
-  ByteCursor number(payload);
-  return static_cast<unsigned int>(number.uintBE(width));
+  return d->size;
 }
 
-/*
- * "gnre" holds an ID3v1 genre index plus one as a 16-bit number; as text its
- * two bytes would be control characters. An index outside the list gives no
- * genre. "\251gen" holds the genre as text.
- */
-String genreOf(const ITunesDataBox *box)
+void Mp4TagsProxy::registerItem(const Mp4Item &item)
 {
-  if(box->itemCode() != Fourcc(String("gnre")))
-    return textOf(box);
-  const unsigned int number = leadingNumber(box->data(), 2);
-  if(number == 0)
-    return String();
-  const String name = ID3v1::genre(static_cast<int>(number) - 1);
-  return name.isNull() ? String() : name;
+  d->items.append(item);
 }
 
-} // namespace
+const Mp4ItemList &Mp4TagsProxy::items() const
+{
+  return d->items;
+}
 
 void fillTagFromProxy(Mp4TagsProxy &proxy, Tag &tag)
 {
-  fillText(proxy.titleData(), tag, &Tag::setTitle);
-  fillText(proxy.artistData(), tag, &Tag::setArtist);
-  fillText(proxy.albumData(), tag, &Tag::setAlbum);
-  if(const ITunesDataBox *box = proxy.genreData()) {
-    const String genre = genreOf(box);
-    if(!genre.isEmpty())
-      tag.setGenre(genre);
-  }
-  if(const ITunesDataBox *box = proxy.yearData()) {
-    const String text = textOf(box);
-    if(!text.isEmpty())
-      tag.setYear(static_cast<unsigned int>(text.toInt()));
-  }
-  if(const ITunesDataBox *box = proxy.trknData())
-    tag.setTrack(leadingNumber(box->data(), 4));
-  fillText(proxy.commentData(), tag, &Tag::setComment);
-  fillText(proxy.groupingData(), tag, &Tag::setGrouping);
-  fillText(proxy.composerData(), tag, &Tag::setComposer);
-  if(const ITunesDataBox *box = proxy.diskData())
-    tag.setDisk(leadingNumber(box->data(), 4));
-  if(const ITunesDataBox *box = proxy.bpmData())
-    tag.setBpm(leadingNumber(box->data(), 2));
-  if(const ITunesDataBox *box = proxy.coverData())
-    tag.setCover(box->data());
+  // The items' bytes are shared, not copied.
+  tagItems(tag) = proxy.items();
 }
 
 } // namespace BRENVO_NS

@@ -59,6 +59,46 @@ ffmpeg -v error -y -f lavfi -i "$(sine 96000 2 1)" -ac 2 -c:a aac -b:a 64k \
 ffmpeg -v error -y -f lavfi -i "$(sine 44100 1 1)" -ac 1 -c:a alac -sample_fmt s16p \
   -metadata title="Lossless" alac-mono-44k.m4a
 
+# AAC mono 48 kHz, short: every kind of item by mutagen. Several values in one
+# item, sort names, numbers and flags, freeform items with and without a
+# property key (text under another mean, bytes), an unknown atom, two covers.
+ffmpeg -v error -y -f lavfi -i "$(sine 48000 1 0.2)" -ac 1 -c:a aac -b:a 16k \
+  -map_metadata -1 -fflags +bitexact aac-mono-48k-items.m4a
+/usr/bin/python3 - "$tmp" <<'PY'
+import sys
+from mutagen.mp4 import MP4, MP4Cover, MP4FreeForm, AtomDataType
+tmp = sys.argv[1]
+f = MP4("aac-mono-48k-items.m4a")
+f["\xa9nam"] = ["Items"]
+f["\xa9ART"] = ["Artist One", "Artist Two"]
+f["aART"] = ["Album Artist"]
+f["\xa9alb"] = ["Album"]
+f["\xa9day"] = ["2021-05-06"]
+f["\xa9lyr"] = ["First line\nSecond line"]
+f["cprt"] = ["\u00a9 Someone"]
+f["sonm"] = ["Items, The"]
+f["soar"] = ["One, Artist"]
+f["soaa"] = ["Artist, Album"]
+f["soal"] = ["Album, The"]
+f["soco"] = ["Composer, The"]
+f["trkn"] = [(5, 0)]
+f["disk"] = [(1, 2)]
+f["tmpo"] = [128]
+f["cpil"] = True
+f["pgap"] = False
+f["stik"] = [1]
+f["----:com.apple.iTunes:MusicBrainz Track Id"] = [MP4FreeForm(b"6f0a1a35-0c4d-4c0f-9c1b-1a2b3c4d5e6f")]
+f["----:com.apple.iTunes:ASIN"] = [MP4FreeForm(b"B000000000")]
+f["----:com.apple.iTunes:CONDUCTOR"] = [MP4FreeForm(b"First"), MP4FreeForm(b"Second")]
+f["----:com.apple.iTunes:iTunNORM"] = [MP4FreeForm(b" 00000100 00000200")]
+f["----:org.example:Thing"] = [MP4FreeForm(b"thing")]
+f["----:com.apple.iTunes:BYTES"] = [MP4FreeForm(b"\x00\x01\x02", dataformat=AtomDataType.IMPLICIT)]
+f["xyzw"] = ["unknown atom"]
+f["covr"] = [MP4Cover(open(tmp + "/cover.png", "rb").read(), MP4Cover.FORMAT_PNG),
+             MP4Cover(open(tmp + "/cover.jpg", "rb").read(), MP4Cover.FORMAT_JPEG)]
+f.save()
+PY
+
 # What ffprobe reads, for comparison with the library's properties.
 for f in *.m4a; do
   echo "== $f"
