@@ -112,7 +112,12 @@ const struct
 } edits[] = {
   {"untouched", [](File &) {}},
   {"title everywhere", [](File &f) { f.tag()->setTitle("new title"); }},
-  {"new APE tag", [](File &f) { f.APETag(true)->setArtist("new ape"); }},
+  {"new APE tag", [](File &f) {
+     // The tag presented before stays valid for a host that kept it.
+     const TagLib::Tag *before = f.tag();
+     f.APETag(true)->setArtist("new ape");
+     EXPECT_EQ(before->title(), f.tag()->title());
+   }},
   {"new ID3v1 tag", [](File &f) { f.ID3v1Tag(true)->setAlbum("new v1"); }},
   {"properties", [](File &f) {
      TagLib::PropertyMap map;

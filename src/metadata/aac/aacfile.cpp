@@ -1,5 +1,7 @@
 #include "aacfile.h"
 
+#include <vector>
+
 #include <apefooter.h>
 #include <apetag.h>
 #include <id3v1tag.h>
@@ -32,7 +34,9 @@ public:
   FilePrivate &operator=(const FilePrivate &) = delete;
 
   // Decides what tag() presents: the tags that exist, in the order ID3v2,
-  // APE, ID3v1, combined; an empty ID3v2 tag when there is none.
+  // APE, ID3v1, combined; an empty ID3v2 tag when there is none. A tag made
+  // later leaves the tag presented before valid (hosts keep that pointer);
+  // strip() invalidates it, as its documentation says.
   void present()
   {
     if(!id3v2 && !ape && !id3v1)
@@ -44,8 +48,10 @@ public:
       if(tag)
         tags[count++] = tag;
     }
-    outer.reset();
-    inner.reset();
+    for(std::unique_ptr<CombinedTag> *combined : {&outer, &inner}) {
+      if(*combined)
+        retired.push_back(std::move(*combined));
+    }
     if(count == 1) {
       presented = tags[0];
       return;
@@ -77,6 +83,8 @@ public:
   // Declared after the tags they borrow, so that they go first.
   std::unique_ptr<CombinedTag> inner;
   std::unique_ptr<CombinedTag> outer;
+  // What was presented before a tag was made: at most two for each kind of tag.
+  std::vector<std::unique_ptr<CombinedTag>> retired;
   TagLib::Tag *presented = nullptr;
 };
 
@@ -201,6 +209,9 @@ bool File::strip(int tags)
     removed = d->layout.remove(d->id3v1Block) && removed;
     d->id3v1.reset();
   }
+  d->outer.reset();
+  d->inner.reset();
+  d->retired.clear();
   d->present();
   return removed;
 }
@@ -294,6 +305,12 @@ long File::checkAPEFooter(long footerLocation)
   if(footer.tagSize() < APE::Footer::size() || footer.completeTagSize() < footer.tagSize() ||
      footer.completeTagSize() > room)
     return -1;
+  // A header the footer announces must be there: else its bytes are audio.
+  if(footer.headerPresent()) {
+    seek(footerLocation + static_cast<long>(APE::Footer::size()) - static_cast<long>(footer.completeTagSize()));
+    if(!readBlock(8).startsWith(APE::Tag::fileIdentifier()))
+      return -1;
+  }
   return footerLocation;
 }
 
