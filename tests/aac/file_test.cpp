@@ -9,6 +9,7 @@
 #include <apetag.h>
 #include <fileref.h>
 #include <id3v1tag.h>
+#include <id3v2synchdata.h>
 #include <id3v2tag.h>
 #include <tpropertymap.h>
 
@@ -29,11 +30,15 @@ namespace {
 const std::string stream = frames(Frame(), 20);
 const String syncWord(stream.substr(0, 7), String::Latin1);
 
+std::string rendered(const TagLib::ByteVector &v)
+{
+  return std::string(v.data(), v.size());
+}
+
 template <class T>
 std::string rendered(const T &tag)
 {
-  const TagLib::ByteVector v = tag.render();
-  return std::string(v.data(), v.size());
+  return rendered(tag.render());
 }
 
 // Each tag holds fields the others lack.
@@ -202,7 +207,11 @@ TEST(AACFile, OddTagBlocks)
     {"ID3v2 tag larger than the file", id3v2.substr(0, 6) + "\x7F\x7F\x7F\x7F" + stream, false, false, false, 0},
     {"ID3v2 header without a body", id3v2.substr(0, 6) + std::string(4, '\0') + stream, false, false, false, 0},
     {"APE header missing", stream + "XXXXXXXX" + ape.substr(8), false, false, false, 0},
-    {"APE tag reaching into the ID3v2 tag", id3v2 + ape.substr(ape.size() - 32), true, false, false, 8},
+    {"ID3v2 header reaching into the tags at the end, no stream behind it",
+     "ID3\x04\0\0" + rendered(TagLib::ID3v2::SynchData::fromUInt(stream.size() + 50)) + stream + ape + id3v1Bytes(),
+     false, true, true, 9},
+    {"APE tag reaching into the ID3v2 tag", id3v2 + frames([] { Frame f; f.length = 20; return f; }(), 2) + ape.substr(ape.size() - 32), true, false,
+     false, 8},
   };
   for(const auto &c : cases) {
     SCOPED_TRACE(c.name);

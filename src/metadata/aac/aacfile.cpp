@@ -65,6 +65,15 @@ public:
     presented = outer.get();
   }
 
+  // Where the stream ends: where the tags at the end begin. Their bytes are
+  // never taken for audio.
+  long streamEnd(long fileLength) const
+  {
+    if(apeBlock.exists())
+      return apeBlock.offset;
+    return id3v1Block.exists() ? id3v1Block.offset : fileLength;
+  }
+
   // Set only when the file opened the stream itself.
   std::unique_ptr<IOStream> ownedStream;
   IOStream *stream;
@@ -220,19 +229,24 @@ void File::read(bool readProperties, AudioProperties::ReadStyle propertiesStyle)
 {
   readID3v2();
   readEndTags();
+  long streamOffset = findStream(*this, d->streamStart, d->streamEnd(length()));
+  if(streamOffset < 0 && d->streamStart > 0) {
+    // An ID3v2 header with no stream behind it is no tag: it may claim the
+    // stream and reach into the tags at the end (it does once they grow).
+    d->id3v2.reset();
+    d->id3v2Block = d->apeBlock = d->id3v1Block = TagBlock();
+    d->ape.reset();
+    d->id3v1.reset();
+    d->streamStart = 0;
+    readEndTags();
+    streamOffset = findStream(*this, 0, d->streamEnd(length()));
+  }
   d->present();
 
-  // The stream lies between the tags; their bytes are never taken for audio.
-  long streamEnd = length();
-  if(d->apeBlock.exists())
-    streamEnd = d->apeBlock.offset;
-  else if(d->id3v1Block.exists())
-    streamEnd = d->id3v1Block.offset;
-  const long streamOffset = findStream(*this, d->streamStart, streamEnd);
   if(streamOffset < 0)
     setValid(false);
   else if(readProperties)
-    d->properties = std::make_unique<Properties>(this, streamOffset, streamEnd, propertiesStyle);
+    d->properties = std::make_unique<Properties>(this, streamOffset, d->streamEnd(length()), propertiesStyle);
 
   // What was read may be wrong: a save must not write it over the file.
   if(streamFailed(d->stream))
