@@ -17,7 +17,7 @@ enum class Reader
   // registered, TagLib's own otherwise.
   FileRef,
   // TagLib::MPEG::File directly: TagLib 1.13's FileRef has no resolver for
-  // .aac, and this is the class the AAC plug-in hands such a file to.
+  // .aac, and its MPEG file is what a host had for such files before.
   TaglibMpeg,
 };
 

@@ -1,8 +1,9 @@
 // Fuzzes the library as a host uses it: the input bytes become a file with one
 // of the registered extensions, which is opened through TagLib::FileRef, read,
-// changed and saved. For the formats we write (ASF, WavPack, TTA, Speex), a
-// successful save must leave a file that opens again and reads back the title
-// that was set; WavPack and TTA files also go through remove() and save().
+// changed and saved. For the formats we write (ASF, WavPack, TTA, Speex, AAC),
+// a successful save must leave a file that opens again and reads back the
+// title that was set; WavPack and TTA files also go through remove() and
+// save(), AAC files through an accurate read, strip() and save().
 //
 // The extension comes from the environment variable BRENVO_FUZZ_EXT (".m4a"),
 // so that each format is fuzzed from its own corpus; without it, the first
@@ -16,6 +17,7 @@
 #include <fileref.h>
 #include <tag.h>
 
+#include "aac/aacfile.h"
 #include "hostcalls.h"
 #include "trueaudio/ttafile.h"
 #include "wavpack/wvfile.h"
@@ -37,13 +39,13 @@ std::string workDir()
 bool isWritable(const std::string &extension)
 {
   return extension == ".wma" || extension == ".asf" || extension == ".wv" || extension == ".tta" ||
-         extension == ".spx";
+         extension == ".spx" || extension == ".aac";
 }
 
 // Sets a title and saves; when the save succeeds, the file must open again
-// and, where \a checkTitle, a fresh reader must see the title. (TTA files carry
-// TagLib's own ID3v2 tag, which keeps frames it cannot decode, such as
-// encrypted ones, and so cannot always take a new title.)
+// and, where \a checkTitle, a fresh reader must see the title. (TTA and AAC
+// files carry TagLib's own ID3v2 tag, which keeps frames it cannot decode,
+// such as encrypted ones, and so cannot always take a new title.)
 void saveAndReadBack(const std::string &path, bool checkTitle)
 {
   const TagLib::String title("fuzzed title");
@@ -78,6 +80,21 @@ void removeAllAndSave(const std::string &path)
     std::abort();
 }
 
+// Every frame header walked, every tag stripped, then a save: the file must
+// still open.
+void stripAllAndSave(const std::string &path)
+{
+  bool saved = false;
+  {
+    TagLib::AAC::File file(path.c_str(), true, TagLib::AudioProperties::Accurate);
+    if(!file.isValid())
+      return;
+    saved = file.strip() && file.save();
+  }
+  if(saved && TagLib::FileRef(path.c_str()).isNull())
+    std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -105,11 +122,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   if(result.opened && !result.hasTag)
     std::abort();  // a host would crash on this file
   if(result.opened && isWritable(extension)) {
-    saveAndReadBack(path, extension != ".tta");
+    saveAndReadBack(path, extension != ".tta" && extension != ".aac");
     if(extension == ".wv")
       removeAllAndSave<TagLib::WavPack::File>(path);
     else if(extension == ".tta")
       removeAllAndSave<TagLib::TTA::File>(path);
+    else if(extension == ".aac")
+      stripAllAndSave(path);
   }
   std::remove(path.c_str());
   return 0;

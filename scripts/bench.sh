@@ -6,8 +6,8 @@
 # path of one open under strace; prints the tables of docs/performance.md and,
 # when run without arguments, rewrites them there. Not part of CI.
 # usage: scripts/bench.sh [--full_scans] [--formats=m4a,wav,...] [benchmark options]
-#   --full_scans  also build the large file at 1 GiB for a format whose open
-#                 reads the whole file (AAC); that run takes many minutes.
+#   --full_scans  also time TagLib's own reader on the 1 GiB AAC file, which it
+#                 reads whole; that run takes many minutes.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh g++ cmake pkg-config libtag1-dev libbenchmark-dev nlohmann-json3-dev strace python3 python3-mutagen

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "aac/aacfile.h"
+#include "aac/aacproperties.h"
 #include "asf/asffile.h"
 #include "audible/taglib_audiblefile.h"
 #include "common/fdstream.h"
@@ -10,7 +11,6 @@
 #include "m4a/mp4file.h"
 #include "rmff/taglib_realmediafile.h"
 #include "speex/speexfile.h"
-#include "taglibpictures.h"
 #include "trueaudio/ttafile.h"
 #include "wav/wavfile.h"
 #include "wavpack/wvfile.h"
@@ -76,19 +76,6 @@ PluginCompanion companion()
   };
 }
 
-// A format whose objects are TagLib's own classes: TagLib's calls reach them.
-PluginCompanion taglibCompanion()
-{
-  return {
-    [](const File *file) { return file->properties(); },
-    [](File *file, const PropertyMap &map) { return file->setProperties(map); },
-    [](File *file, const StringList &keys) { file->removeUnsupportedProperties(keys); },
-    &taglibPictures,
-    &setTaglibPictures,
-    [](const AudioProperties *) { return -1; },
-  };
-}
-
 } // namespace
 
 const std::vector<PluginFormat> &pluginFormats()
@@ -106,7 +93,7 @@ const std::vector<PluginFormat> &pluginFormats()
     {PluginFormatId::Audible, "Audible", "AudibleFileTypeResolver", {".aa"},
      &openReadable<Audible::File>, &isA<Audible::File>, &make<AudibleFileTypeResolver>, companion<Audible::File, Audible::Properties>()},
     {PluginFormatId::AAC, "AAC", "AACFileTypeResolver", {".aac"},
-     &openAlways<MPEG::AACFile>, &isA<MPEG::AACFile>, &make<AACFileTypeResolver>, taglibCompanion()},
+     &openValid<AAC::File>, &isA<AAC::File>, &make<AACFileTypeResolver>, companion<AAC::File, AAC::Properties>()},
     {PluginFormatId::WavPack, "WavPack", "WavPackFileTypeResolver", {".wv"},
      &openValid<WavPack::File>, &isA<WavPack::File>, &make<WavPackFileTypeResolver>, companion<WavPack::File, WavPack::Properties>()},
     {PluginFormatId::Speex, "Speex", "SpeexFileTypeResolver", {".spx"},

@@ -101,7 +101,7 @@ class ASFFileTypeResolver : public PluginResolver<PluginFormatId::ASF> {};
 class RealMediaFileTypeResolver : public PluginResolver<PluginFormatId::RealMedia> {};
 //! Audible audiobooks; a file that cannot be opened for reading is refused.
 class AudibleFileTypeResolver : public PluginResolver<PluginFormatId::Audible> {};
-//! Raw AAC (ADTS) streams, through TagLib's own MPEG file class.
+//! Raw AAC (ADTS or ADIF) streams; invalid ones are refused.
 class AACFileTypeResolver : public PluginResolver<PluginFormatId::AAC> {};
 //! WavPack files; invalid ones are refused.
 class WavPackFileTypeResolver : public PluginResolver<PluginFormatId::WavPack> {};

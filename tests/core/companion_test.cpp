@@ -101,6 +101,7 @@ TEST(Companion, LengthsAreExactAndAgreeWithTaglibWhereItReadsTheFormat)
     {"asf/ffmpeg-tags.wma", 1021}, {"audible/book.aa", 3725000}, {"rmff/ac3.rm", 1010},
     {"trueaudio/mono16-id3v2.tta", 1900}, {"trueaudio/stereo24-id3v1.tta", 500}, {"wav/canonical.wav", 2250},
     {"speex/wideband.spx", 2000}, {"wavpack/stereo24-notag.wv", 500}, {"m4a/alac-mono-44k.m4a", 1000},
+    {"aac/sine.aac", 1044},
   };
   for(const auto &k : known) {
     SCOPED_TRACE(k.first);
@@ -110,7 +111,8 @@ TEST(Companion, LengthsAreExactAndAgreeWithTaglibWhereItReadsTheFormat)
   }
   for(const std::string &path : allDataFiles()) {
     const auto reader = taglibReaders().find(extensionOf(path));
-    if(reader == taglibReaders().end())
+    // TagLib's MPEG reader finds no ADTS frame: it reads no length of an AAC file.
+    if(reader == taglibReaders().end() || reader->first == ".aac")
       continue;
     SCOPED_TRACE(path);
     const TagLib::FileRef ref(path.c_str());

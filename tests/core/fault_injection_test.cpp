@@ -16,6 +16,7 @@
 
 #include "faultystream.h"
 #include "testfiles.h"
+#include "aac/aacfile.h"
 #include "asf/asffile.h"
 #include "audible/taglib_audiblefile.h"
 #include "m4a/mp4file.h"
@@ -59,6 +60,8 @@ const std::map<std::string, Format> &formats()
     {".asf", {factory<TagLib::ASF::File>(), Saves::Whole}},
     // The ID3v2 tag at the start and the ID3v1 tag at the end are two writes.
     {".tta", {factory<TagLib::TTA::File>(), Saves::Parts}},
+    // As for TTA, with the APE and ID3v1 tags at the end written together.
+    {".aac", {factory<TagLib::AAC::File>(), Saves::Parts}},
     {".spx", {factory<TagLib::Speex::File>(), Saves::Whole}},
     {".wav", {factory<TagLib::Wav::File>(), Saves::Nothing}},
     {".m4a", {factory<TagLib::MP4::File>(), Saves::Nothing}},

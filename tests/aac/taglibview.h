@@ -1,0 +1,25 @@
+#ifndef BRENVO_TEST_TAGLIBVIEW_H
+#define BRENVO_TEST_TAGLIBVIEW_H
+
+// What TagLib's own MPEG::File reads of a file, in plain values, so that the
+// tests of our AAC class can compare without including TagLib's MPEG header
+// beside ours.
+
+#include <string>
+
+namespace aactest {
+
+struct TaglibView
+{
+  bool id3v2 = false, ape = false, id3v1 = false;
+  //! The seven common fields of tag(), joined by '|'.
+  std::string fields;
+  //! properties() as text.
+  std::string properties;
+};
+
+TaglibView readWithTaglib(const std::string &path);
+
+} // namespace aactest
+
+#endif
