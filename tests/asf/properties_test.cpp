@@ -74,25 +74,8 @@ TEST(AsfProperties, SetPropertiesStoresWhatTheTagHoldsAndRefusesTheRest)
   EXPECT_EQ(tag.comment(), "Old comment");
   EXPECT_TRUE(tag.album().isEmpty());
 
-  // The tag's own setters change what the map shows.
-  tag.setArtist("Artist");
-  tag.setYear(2001);
-  EXPECT_EQ(tag.properties()["ARTIST"], StringList("Artist"));
-  EXPECT_EQ(tag.properties()["DATE"], StringList("2001"));
   EXPECT_EQ(tag.properties().unsupportedData(), StringList("Custom"));
   tag.removeUnsupportedProperties(StringList("Custom"));
   EXPECT_TRUE(tag.properties().unsupportedData().isEmpty());
 }
-
-TEST(AsfProperties, AFileThatIsNotASFHasNone)
-{
-  TempDir dir;
-  auto f = std::make_unique<TagLib::ASF::File>(dir.write("f.wma", std::string(64, 'x')).c_str());
-  PropertyMap map;
-  map.replace("TITLE", StringList("x"));
-  EXPECT_TRUE(f->properties().isEmpty() && f->pictures().isEmpty());
-  EXPECT_EQ(f->setProperties(map), map);
-  EXPECT_FALSE(f->setPictures(TagLib::Plugins::PictureList()));
-}
-
 } // namespace

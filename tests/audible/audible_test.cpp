@@ -1,7 +1,6 @@
 // Audible headers built in code, and the samples in tests/data/audible (make.py).
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 #include <fileref.h>
@@ -9,10 +8,8 @@
 #include "audible/taglib_audiblefile.h"
 #include "borrowedstreams.h"
 #include "bytebuilder.h"
-#include "common/fdstream.h"
 #include "hostcalls.h"
 #include "testfiles.h"
-#include "tresolvers.h"
 
 using namespace brenvo_test;
 using Book = TagLib::Audible::File;
@@ -51,10 +48,7 @@ std::string shows(const TagLib::Tag &t)
   return s + std::to_string(t.year()) + "|" + std::to_string(static_cast<const TagLib::Audible::Tag &>(t).userID());
 }
 
-std::string properties(const Book &book)
-{
-  return std::to_string(book.audioProperties()->length()) + "s " + std::to_string(book.audioProperties()->channels()) + "ch";
-}
+std::string properties(const Book &b) { return std::to_string(b.audioProperties()->length()) + "s " + std::to_string(b.audioProperties()->channels()) + "ch"; }
 
 } // namespace
 
@@ -113,30 +107,11 @@ TEST(Audible, Headers)
     EXPECT_EQ(shows(*noProperties.tag()), c.tag);
     EXPECT_EQ(properties(noProperties), "0s 0ch");
   }
-  // Nor does the properties reader, given the unset end offset, read the length at offset 60.
-  TagLib::Audible::Properties props(TagLib::AudioProperties::Average);
-  const std::string path = dir.write("no.aa", ByteBuilder().fill(60).be32(1234).fill(200).str());
-  props.readAudibleProperties(TagLib::DescriptorStream::open(path.c_str()).get(), TagLib::Audible::Tag::noOffset);
-  EXPECT_EQ(props.length(), 0);
-
+  EXPECT_EQ(Book((dir.path() + "/missing.aa").c_str()).tag(), nullptr);
   // The message shows the ten bytes read.
   StderrCapture capture;
   const Book book(dir.write("book.aa", audiobook({{"abcdefghijklmnop", "x"}})).c_str());
   EXPECT_EQ(capture.text(), "no valid Audible aa file: abcdefghij\n");
-}
-
-TEST(Audible, ResolverOnMissingAndJunkFiles)
-{
-  TempDir dir;
-  EXPECT_EQ(Book((dir.path() + "/missing.aa").c_str()).tag(), nullptr);
-  // The resolver opens the stream first: no file object for a missing file, one with a tag for junk.
-  TagLib::AudibleFileTypeResolver resolver;
-  EXPECT_EQ(resolver.createFile((dir.path() + "/missing.aa").c_str(), true, TagLib::AudioProperties::Average), nullptr);
-  StderrCapture silenced;
-  std::unique_ptr<TagLib::File> junk(resolver.createFile(dir.write("junk.aa", std::string(300, 'j')).c_str(), true,
-                                                         TagLib::AudioProperties::Average));
-  ASSERT_NE(junk, nullptr);
-  EXPECT_NE(junk->tag(), nullptr);
 }
 
 // Samples made by make.py, through FileRef and through borrowed streams.
