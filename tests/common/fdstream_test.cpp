@@ -26,10 +26,7 @@ std::string pattern(std::size_t size)
   return bytes;
 }
 
-std::string str(const ByteVector &v)
-{
-  return std::string(v.data(), v.size());
-}
+std::string str(const ByteVector &v) { return std::string(v.data(), v.size()); }
 
 // Everything the stream holds, read through its window in small steps.
 std::string readAll(IOStream &stream)
@@ -47,8 +44,7 @@ TEST(DescriptorStream, ReadsWhatTheFileHoldsWhereverTheWindowLies)
   const std::string bytes = pattern(static_cast<std::size_t>(3 * window + 123));
   const std::string path = dir.write("f.bin", bytes);
   DescriptorStream stream(path.c_str());
-  ASSERT_TRUE(stream.isOpen());
-  EXPECT_FALSE(stream.readOnly());
+  ASSERT_TRUE(stream.isOpen() && !stream.readOnly());
   EXPECT_EQ(stream.length(), static_cast<long>(bytes.size()));
 
   struct Case { long at; unsigned long count; };
@@ -162,8 +158,7 @@ TEST(DescriptorStream, AFileThatCannotBeWrittenIsReadOnlyAndWritesFail)
   ::chmod(path.c_str(), 0444);
   brenvo_test::runAsUnprivileged(dir, [&] {
     DescriptorStream stream(path.c_str());
-    ASSERT_TRUE(stream.isOpen());
-    EXPECT_TRUE(stream.readOnly());
+    ASSERT_TRUE(stream.isOpen() && stream.readOnly());
     EXPECT_EQ(str(stream.readBlock(3)), "abc");
     stream.writeBlock(ByteVector("X", 1));
     EXPECT_TRUE(stream.failed());
