@@ -1,10 +1,13 @@
 // ASF headers built in code (from the format's layout, independently of the
-// library's parser and writer) and the samples in tests/data/asf (make.sh).
+// library's parser and writer), the samples in tests/data/asf (make.sh), and
+// the tag's property map.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <map>
+#include <tuple>
 #include <sys/stat.h>
 
 #include <fileref.h>
@@ -17,7 +20,9 @@
 #include "tresolvers.h"
 
 using TagLib::ByteVector;
+using TagLib::PropertyMap;
 using TagLib::String;
+using TagLib::StringList;
 using TagLib::ASF::Attribute;
 using TagLib::ASF::File;
 using namespace brenvo_test;
@@ -186,6 +191,18 @@ for k, v in ASF(sys.argv[1]).tags:
 print(''.join(sorted(lines)), end='')
 )";
 
+// Every attribute as its type, value bytes, stream and language.
+using Stored = std::tuple<int, TagLib::ByteVector, int, int>;
+std::map<String, std::vector<Stored>> attributes(TagLib::ASF::File &f)
+{
+  std::map<String, std::vector<Stored>> out;
+  for(const auto &entry : f.tag()->attributeListMap()) {
+    for(const Attribute &a : entry.second)
+      out[entry.first].emplace_back(a.type(), a.renderValue(2), a.stream(), a.language());
+  }
+  return out;
+}
+
 } // namespace
 
 TEST(AsfRead, NotAsfIsInvalidAndRefused)
@@ -200,8 +217,8 @@ TEST(AsfRead, NotAsfIsInvalidAndRefused)
   EXPECT_EQ(f.tag(), nullptr);
   EXPECT_EQ(f.audioProperties(), nullptr);
   EXPECT_TRUE(f.properties().isEmpty() && f.pictures().isEmpty());
-  TagLib::PropertyMap map;
-  map.replace("TITLE", TagLib::StringList("x"));
+  PropertyMap map;
+  map.replace("TITLE", StringList("x"));
   EXPECT_EQ(f.setProperties(map), map);
   EXPECT_FALSE(f.setPictures(TagLib::Plugins::PictureList()));
   EXPECT_FALSE(f.save());
@@ -315,9 +332,9 @@ TEST(AsfRead, DamagedHeadersNeverSpillOverTheHeader)
   EXPECT_GT(saved, 0);
 }
 
-TEST(AsfTag, TrackYearEmptinessAndSelfAssignment)
+TEST(AsfTag, FieldsAndTheirProperties)
 {
-  TagLib::ASF::Tag tag, copyright, rating, album;
+  TagLib::ASF::Tag tag, copyright, rating, album, mapped;
   // The textual number wins even when it reads as 0; an empty list left by a host counts as absent.
   tag.setAttribute("WM/Track", Attribute(4u));
   tag.setAttribute("WM/TrackNumber", Attribute(9u));
@@ -334,6 +351,52 @@ TEST(AsfTag, TrackYearEmptinessAndSelfAssignment)
   const Attribute &alias = a;
   a = alias;
   EXPECT_EQ(a.toString(), "a");
+
+  // setProperties() stores what the tag holds and refuses the rest.
+  mapped.setComment("Old comment");
+  mapped.setAlbum("Old album");
+  mapped.addAttribute("Custom", Attribute(String("kept")));
+  PropertyMap map;
+  map.replace("TITLE", StringList("Two").append("words"));
+  map.replace("GENRE", StringList("Jazz").append("Rock"));
+  map.replace("TRACKNUMBER", StringList("5"));
+  map.replace("RATING", StringList("5 stars"));  // the rating has no key
+  map.replace("FIELD", StringList("x"));
+  // Longer than the content description's WORD length holds.
+  map.replace("COMMENT", StringList(String(std::string(32767, 'c'))));
+  const PropertyMap refused = mapped.setProperties(map);
+  EXPECT_EQ(refused.size(), 3u);
+  EXPECT_TRUE(refused.contains("RATING") && refused.contains("FIELD") && refused.contains("COMMENT"));
+  EXPECT_EQ(mapped.title(), "Two words");
+  EXPECT_EQ(mapped.genre(), "Jazz");
+  EXPECT_EQ(mapped.track(), 5u);
+  EXPECT_EQ(mapped.comment(), "Old comment");
+  EXPECT_TRUE(mapped.album().isEmpty());
+
+  EXPECT_EQ(mapped.properties().unsupportedData(), StringList("Custom"));
+  mapped.removeUnsupportedProperties(StringList("Custom"));
+  EXPECT_TRUE(mapped.properties().unsupportedData().isEmpty());
+}
+
+TEST(AsfProperties, FieldsTheHostLeftAloneKeepTheirAttributesThroughASave)
+{
+  TempDir dir;
+  const std::string path = dir.copy(dataPath("asf/mutagen-keys.wma"), "f.wma");
+  std::map<String, std::vector<Stored>> before;
+  {
+    auto f = std::make_unique<TagLib::ASF::File>(path.c_str());
+    before = attributes(*f);
+    // A DWORD track, a WORD tempo shown empty, streams, languages, pictures
+    // that do not parse and names without a key all come back as they were.
+    PropertyMap map = f->properties();
+    map.replace("ALBUM", StringList("New"));
+    EXPECT_TRUE(f->setProperties(map).isEmpty());
+    EXPECT_TRUE(f->setPictures(f->pictures()));
+    ASSERT_TRUE(f->save());
+  }
+  auto f = std::make_unique<TagLib::ASF::File>(path.c_str());
+  before["WM/AlbumTitle"] = {Stored(Attribute::Unicode, Attribute(String("New")).renderValue(2), 0, 0)};
+  EXPECT_TRUE(attributes(*f) == before);
 }
 
 // Each case's file, edited and saved, byte for byte.
