@@ -1,9 +1,12 @@
-// Audible headers built in code, and the samples in tests/data/audible (make.py).
+// Audible headers built in code, the samples in tests/data/audible (make.py),
+// and their property maps, changed in memory (a save writes nothing: the
+// companion suite checks that for every read-only format).
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include <fileref.h>
+#include <tpropertymap.h>
 
 #include "audible/taglib_audiblefile.h"
 #include "borrowedstreams.h"
@@ -122,22 +125,59 @@ TEST(Audible, Samples)
   {
     const char *sample, *tag;
     int length;
+    const char *fields;  // as PropertyMap::toString() lists them
   } samples[] = {
-    {"book.aa", "A Short Test Book|Jane Q. Reader|The Test Series|A longer description that wins over the short one.|Audiobook|2005|42", 3725},
-    {"latin1.aa", "Caf\xC3\xA9 Cr\xC3\xA8me|Zo\xC3\xAB||Only a short description.|Audiobook|0|0", 59},
-    {"minimal.aa", "||||Audiobook|0|0", 1},
+    {"book.aa", "A Short Test Book|Jane Q. Reader|The Test Series|A longer description that wins over the short one.|Audiobook|2005|42", 3725,
+     "ALBUM=The Test Series\nARTIST=Jane Q. Reader\nCOMMENT=A longer description that wins over the short one.\n"
+     "COPYRIGHT=(c) 2026 Brenvo Audio\nDATE=2005-03-15\nDESCRIPTION=Short description.\nGENRE=Audiobook\n"
+     "NARRATOR=N. Voice\nPRODUCT_ID=BK_TEST_000001\nTITLE=A Short Test Book\nUSER_ID=42\n"},
+    {"latin1.aa", "Caf\xC3\xA9 Cr\xC3\xA8me|Zo\xC3\xAB||Only a short description.|Audiobook|0|0", 59,
+     "ARTIST=Zo\xC3\xAB\nCOMMENT=Only a short description.\nDATE=2019\nGENRE=Audiobook\nPRODUCT_ID=BK_TEST_000002\n"
+     "TITLE=Caf\xC3\xA9 Cr\xC3\xA8me\n"},
+    {"minimal.aa", "||||Audiobook|0|0", 1, "GENRE=Audiobook\nPRODUCT_ID=BK_TEST_000003\n"},
   };
   for(const auto &s : samples) {
     SCOPED_TRACE(s.sample);
     const std::string path = dataPath(std::string("audible/") + s.sample);
     TagLib::FileRef ref(path.c_str());
-    ASSERT_NE(dynamic_cast<Book *>(ref.file()), nullptr);
+    const Book *opened = dynamic_cast<Book *>(ref.file());
+    ASSERT_NE(opened, nullptr);
     EXPECT_EQ(shows(*ref.tag()), s.tag);
     EXPECT_EQ(ref.audioProperties()->length(), s.length);
+    EXPECT_EQ(opened->properties().toString().to8Bit(true), s.fields);
     withBorrowedStreams(path, [&](TagLib::IOStream *stream) {
       const Book book(stream);
       EXPECT_EQ(shows(*book.tag()), s.tag);
       EXPECT_EQ(book.audioProperties()->length(), s.length);
     });
   }
+}
+
+TEST(AudibleProperties, FieldsChangeInMemoryOnly)
+{
+  TagLib::Audible::File file(dataPath("audible/book.aa").c_str());
+  TagLib::Audible::Tag &tag = *file.getAudibleTag();
+
+  tag.setYear(1999);
+  tag.setUserID(7);
+  TagLib::PropertyMap map = file.properties();
+  EXPECT_EQ(map["DATE"], TagLib::StringList("1999"));
+  EXPECT_EQ(map["USER_ID"], TagLib::StringList("7"));
+
+  // One value a field, the others come back as not stored; other keys hold them all.
+  map.erase("ARTIST");
+  map.replace("TITLE", TagLib::StringList("A").append("B"));
+  map.replace("NARRATOR", TagLib::StringList("N1").append("N2"));
+  map.replace("DATE", TagLib::StringList("2010-05-06"));
+  map.replace("USER_ID", TagLib::StringList("12"));
+  map.replace("TRACKNUMBER", TagLib::StringList("3"));
+  TagLib::PropertyMap notStored;
+  notStored.replace("TITLE", TagLib::StringList("B"));
+  EXPECT_TRUE(file.setProperties(map) == notStored);
+  map.replace("TITLE", TagLib::StringList("A"));
+  EXPECT_TRUE(file.properties() == map);
+  EXPECT_TRUE(tag.artist().isEmpty());
+  EXPECT_EQ(tag.year(), 2010u);
+  EXPECT_EQ(tag.track(), 3u);
+  EXPECT_EQ(tag.userID(), 12u);
 }
