@@ -31,15 +31,8 @@ struct Fixture
 
   Fixture()
   {
-    layout.track(&head);
-    layout.track(&tail);
-    layout.track(&last);
-  }
-  std::string at(const TagBlock &b)
-  {
-    stream.seek(b.offset);
-    const ByteVector v = stream.readBlock(static_cast<unsigned long>(b.size));
-    return std::string(v.data(), v.size());
+    for(TagBlock *b : {&head, &tail, &last})
+      layout.track(b);
   }
 };
 
@@ -51,7 +44,6 @@ TEST(TagBlockLayout, ResizingABlockMovesTheBlocksBehindIt)
   EXPECT_EQ(f.last.offset, 15);
   ASSERT_TRUE(f.layout.write(f.tail, bytes("a"), 0));
   EXPECT_EQ(f.last.offset, 13);
-  EXPECT_EQ(f.at(f.last), "TTT");
   EXPECT_EQ(brenvo_test::readFile(f.path), "hhhhhhhaudioaTTT");
 }
 
@@ -67,7 +59,7 @@ TEST(TagBlockLayout, ANewBlockInsertedWhereAnotherStartsPushesItBack)
   EXPECT_EQ(brenvo_test::readFile(f.path), "HHHHaudioNEWAPETTT");
   ASSERT_TRUE(f.layout.remove(f.head));
   EXPECT_EQ(f.tail.offset, 5);
-  EXPECT_EQ(f.at(f.last), "TTT");
+  EXPECT_EQ(f.last.offset, 11);
   TagBlock appended;
   f.layout.track(&appended);
   ASSERT_TRUE(f.layout.writeAtEnd(appended, bytes("Z")));
