@@ -1,18 +1,18 @@
-// Audible headers built in code, and the samples in tests/data/audible (make.py).
+// Audible headers built in code, the samples in tests/data/audible (make.py),
+// and their property maps, changed in memory (a save writes nothing: the
+// companion suite checks that for every read-only format).
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 #include <fileref.h>
+#include <tpropertymap.h>
 
 #include "audible/taglib_audiblefile.h"
 #include "borrowedstreams.h"
 #include "bytebuilder.h"
-#include "common/fdstream.h"
 #include "hostcalls.h"
 #include "testfiles.h"
-#include "tresolvers.h"
 
 using namespace brenvo_test;
 using Book = TagLib::Audible::File;
@@ -51,10 +51,7 @@ std::string shows(const TagLib::Tag &t)
   return s + std::to_string(t.year()) + "|" + std::to_string(static_cast<const TagLib::Audible::Tag &>(t).userID());
 }
 
-std::string properties(const Book &book)
-{
-  return std::to_string(book.audioProperties()->length()) + "s " + std::to_string(book.audioProperties()->channels()) + "ch";
-}
+std::string properties(const Book &b) { return std::to_string(b.audioProperties()->length()) + "s " + std::to_string(b.audioProperties()->channels()) + "ch"; }
 
 } // namespace
 
@@ -113,30 +110,11 @@ TEST(Audible, Headers)
     EXPECT_EQ(shows(*noProperties.tag()), c.tag);
     EXPECT_EQ(properties(noProperties), "0s 0ch");
   }
-  // Nor does the properties reader, given the unset end offset, read the length at offset 60.
-  TagLib::Audible::Properties props(TagLib::AudioProperties::Average);
-  const std::string path = dir.write("no.aa", ByteBuilder().fill(60).be32(1234).fill(200).str());
-  props.readAudibleProperties(TagLib::DescriptorStream::open(path.c_str()).get(), TagLib::Audible::Tag::noOffset);
-  EXPECT_EQ(props.length(), 0);
-
+  EXPECT_EQ(Book((dir.path() + "/missing.aa").c_str()).tag(), nullptr);
   // The message shows the ten bytes read.
   StderrCapture capture;
   const Book book(dir.write("book.aa", audiobook({{"abcdefghijklmnop", "x"}})).c_str());
   EXPECT_EQ(capture.text(), "no valid Audible aa file: abcdefghij\n");
-}
-
-TEST(Audible, ResolverOnMissingAndJunkFiles)
-{
-  TempDir dir;
-  EXPECT_EQ(Book((dir.path() + "/missing.aa").c_str()).tag(), nullptr);
-  // The resolver opens the stream first: no file object for a missing file, one with a tag for junk.
-  TagLib::AudibleFileTypeResolver resolver;
-  EXPECT_EQ(resolver.createFile((dir.path() + "/missing.aa").c_str(), true, TagLib::AudioProperties::Average), nullptr);
-  StderrCapture silenced;
-  std::unique_ptr<TagLib::File> junk(resolver.createFile(dir.write("junk.aa", std::string(300, 'j')).c_str(), true,
-                                                         TagLib::AudioProperties::Average));
-  ASSERT_NE(junk, nullptr);
-  EXPECT_NE(junk->tag(), nullptr);
 }
 
 // Samples made by make.py, through FileRef and through borrowed streams.
@@ -147,22 +125,59 @@ TEST(Audible, Samples)
   {
     const char *sample, *tag;
     int length;
+    const char *fields;  // as PropertyMap::toString() lists them
   } samples[] = {
-    {"book.aa", "A Short Test Book|Jane Q. Reader|The Test Series|A longer description that wins over the short one.|Audiobook|2005|42", 3725},
-    {"latin1.aa", "Caf\xC3\xA9 Cr\xC3\xA8me|Zo\xC3\xAB||Only a short description.|Audiobook|0|0", 59},
-    {"minimal.aa", "||||Audiobook|0|0", 1},
+    {"book.aa", "A Short Test Book|Jane Q. Reader|The Test Series|A longer description that wins over the short one.|Audiobook|2005|42", 3725,
+     "ALBUM=The Test Series\nARTIST=Jane Q. Reader\nCOMMENT=A longer description that wins over the short one.\n"
+     "COPYRIGHT=(c) 2026 Brenvo Audio\nDATE=2005-03-15\nDESCRIPTION=Short description.\nGENRE=Audiobook\n"
+     "NARRATOR=N. Voice\nPRODUCT_ID=BK_TEST_000001\nTITLE=A Short Test Book\nUSER_ID=42\n"},
+    {"latin1.aa", "Caf\xC3\xA9 Cr\xC3\xA8me|Zo\xC3\xAB||Only a short description.|Audiobook|0|0", 59,
+     "ARTIST=Zo\xC3\xAB\nCOMMENT=Only a short description.\nDATE=2019\nGENRE=Audiobook\nPRODUCT_ID=BK_TEST_000002\n"
+     "TITLE=Caf\xC3\xA9 Cr\xC3\xA8me\n"},
+    {"minimal.aa", "||||Audiobook|0|0", 1, "GENRE=Audiobook\nPRODUCT_ID=BK_TEST_000003\n"},
   };
   for(const auto &s : samples) {
     SCOPED_TRACE(s.sample);
     const std::string path = dataPath(std::string("audible/") + s.sample);
     TagLib::FileRef ref(path.c_str());
-    ASSERT_NE(dynamic_cast<Book *>(ref.file()), nullptr);
+    const Book *opened = dynamic_cast<Book *>(ref.file());
+    ASSERT_NE(opened, nullptr);
     EXPECT_EQ(shows(*ref.tag()), s.tag);
     EXPECT_EQ(ref.audioProperties()->length(), s.length);
+    EXPECT_EQ(opened->properties().toString().to8Bit(true), s.fields);
     withBorrowedStreams(path, [&](TagLib::IOStream *stream) {
       const Book book(stream);
       EXPECT_EQ(shows(*book.tag()), s.tag);
       EXPECT_EQ(book.audioProperties()->length(), s.length);
     });
   }
+}
+
+TEST(AudibleProperties, FieldsChangeInMemoryOnly)
+{
+  TagLib::Audible::File file(dataPath("audible/book.aa").c_str());
+  TagLib::Audible::Tag &tag = *file.getAudibleTag();
+
+  tag.setYear(1999);
+  tag.setUserID(7);
+  TagLib::PropertyMap map = file.properties();
+  EXPECT_EQ(map["DATE"], TagLib::StringList("1999"));
+  EXPECT_EQ(map["USER_ID"], TagLib::StringList("7"));
+
+  // One value a field, the others come back as not stored; other keys hold them all.
+  map.erase("ARTIST");
+  map.replace("TITLE", TagLib::StringList("A").append("B"));
+  map.replace("NARRATOR", TagLib::StringList("N1").append("N2"));
+  map.replace("DATE", TagLib::StringList("2010-05-06"));
+  map.replace("USER_ID", TagLib::StringList("12"));
+  map.replace("TRACKNUMBER", TagLib::StringList("3"));
+  TagLib::PropertyMap notStored;
+  notStored.replace("TITLE", TagLib::StringList("B"));
+  EXPECT_TRUE(file.setProperties(map) == notStored);
+  map.replace("TITLE", TagLib::StringList("A"));
+  EXPECT_TRUE(file.properties() == map);
+  EXPECT_TRUE(tag.artist().isEmpty());
+  EXPECT_EQ(tag.year(), 2010u);
+  EXPECT_EQ(tag.track(), 3u);
+  EXPECT_EQ(tag.userID(), 12u);
 }

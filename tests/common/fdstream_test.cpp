@@ -1,3 +1,4 @@
+// DescriptorStream, and the tag block layout that writes through it.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -7,11 +8,14 @@
 #include <string>
 
 #include "common/fdstream.h"
+#include "common/tagblocks.h"
 #include "testfiles.h"
 
 using TagLib::ByteVector;
 using TagLib::DescriptorStream;
 using TagLib::IOStream;
+using TagLib::TagBlock;
+using TagLib::TagBlockLayout;
 
 namespace {
 
@@ -26,10 +30,7 @@ std::string pattern(std::size_t size)
   return bytes;
 }
 
-std::string str(const ByteVector &v)
-{
-  return std::string(v.data(), v.size());
-}
+std::string str(const ByteVector &v) { return std::string(v.data(), v.size()); }
 
 // Everything the stream holds, read through its window in small steps.
 std::string readAll(IOStream &stream)
@@ -47,8 +48,7 @@ TEST(DescriptorStream, ReadsWhatTheFileHoldsWhereverTheWindowLies)
   const std::string bytes = pattern(static_cast<std::size_t>(3 * window + 123));
   const std::string path = dir.write("f.bin", bytes);
   DescriptorStream stream(path.c_str());
-  ASSERT_TRUE(stream.isOpen());
-  EXPECT_FALSE(stream.readOnly());
+  ASSERT_TRUE(stream.isOpen() && !stream.readOnly());
   EXPECT_EQ(stream.length(), static_cast<long>(bytes.size()));
 
   struct Case { long at; unsigned long count; };
@@ -162,8 +162,7 @@ TEST(DescriptorStream, AFileThatCannotBeWrittenIsReadOnlyAndWritesFail)
   ::chmod(path.c_str(), 0444);
   brenvo_test::runAsUnprivileged(dir, [&] {
     DescriptorStream stream(path.c_str());
-    ASSERT_TRUE(stream.isOpen());
-    EXPECT_TRUE(stream.readOnly());
+    ASSERT_TRUE(stream.isOpen() && stream.readOnly());
     EXPECT_EQ(str(stream.readBlock(3)), "abc");
     stream.writeBlock(ByteVector("X", 1));
     EXPECT_TRUE(stream.failed());
@@ -179,6 +178,69 @@ TEST(DescriptorStream, OpenRefusesAPathThatCannotBeRead)
   brenvo_test::TempDir dir;
   EXPECT_EQ(DescriptorStream::open((dir.path() + "/missing").c_str()), nullptr);
   EXPECT_NE(DescriptorStream::open(dir.write("f.bin", "x").c_str()), nullptr);
+}
+
+// A file "HHHH" + audio + "AAA" + "TTT": a head block, a tail block and a last block.
+struct Fixture
+{
+  brenvo_test::TempDir dir;
+  std::string path = dir.write("f.bin", "HHHHaudioAAATTT");
+  DescriptorStream stream{path.c_str()};
+  TagBlock head{0, 4};
+  TagBlock tail{9, 3};
+  TagBlock last{12, 3};
+  TagBlockLayout layout{&stream};
+
+  Fixture()
+  {
+    for(TagBlock *b : {&head, &tail, &last})
+      layout.track(b);
+  }
+};
+
+TEST(TagBlockLayout, ResizingABlockMovesTheBlocksBehindIt)
+{
+  Fixture f;
+  ASSERT_TRUE(f.layout.write(f.head, ByteVector("hhhhhhh"), 0));
+  EXPECT_EQ(f.tail.offset, 12);
+  EXPECT_EQ(f.last.offset, 15);
+  ASSERT_TRUE(f.layout.write(f.tail, ByteVector("a"), 0));
+  EXPECT_EQ(f.last.offset, 13);
+  EXPECT_EQ(brenvo_test::readFile(f.path), "hhhhhhhaudioaTTT");
+}
+
+TEST(TagBlockLayout, ANewBlockInsertedWhereAnotherStartsPushesItBack)
+{
+  Fixture f;
+  ASSERT_TRUE(f.layout.remove(f.tail));
+  EXPECT_FALSE(f.tail.exists());
+  EXPECT_EQ(f.last.offset, 9);
+  ASSERT_TRUE(f.layout.write(f.tail, ByteVector("NEWAPE"), f.last.offset));
+  EXPECT_EQ(f.tail.offset, 9);
+  EXPECT_EQ(f.last.offset, 15);
+  EXPECT_EQ(brenvo_test::readFile(f.path), "HHHHaudioNEWAPETTT");
+  ASSERT_TRUE(f.layout.remove(f.head));
+  EXPECT_EQ(f.tail.offset, 5);
+  EXPECT_EQ(f.last.offset, 11);
+  TagBlock appended;
+  f.layout.track(&appended);
+  ASSERT_TRUE(f.layout.writeAtEnd(appended, ByteVector("Z")));
+  EXPECT_EQ(brenvo_test::readFile(f.path), "audioNEWAPETTTZ");
+}
+
+TEST(TagBlockLayout, ARefusedWriteChangesNothingAndDisablesTheLayout)
+{
+  Fixture f;
+  ::chmod(f.path.c_str(), 0444);
+  brenvo_test::runAsUnprivileged(f.dir, [&] {
+    DescriptorStream readOnly(f.path.c_str());
+    TagBlockLayout layout(&readOnly);
+    TagBlock head{0, 4};
+    layout.track(&head);
+    EXPECT_FALSE(layout.write(head, ByteVector("xx"), 0));
+    EXPECT_FALSE(layout.remove(head));
+  });
+  EXPECT_EQ(brenvo_test::readFile(f.path), "HHHHaudioAAATTT");
 }
 
 } // namespace

@@ -10,10 +10,6 @@
 #include <memory>
 #include <string>
 
-#include <audioproperties.h>
-#include <tag.h>
-#include <tfile.h>
-
 #include "faultystream.h"
 #include "testfiles.h"
 #include "aac/aacfile.h"
@@ -33,24 +29,13 @@ namespace {
 using Factory = std::function<std::unique_ptr<TagLib::File>(TagLib::IOStream *)>;
 
 template <class FileClass>
-Factory factory()
-{
-  return [](TagLib::IOStream *stream) { return std::make_unique<FileClass>(stream); };
-}
+Factory factory() { return [](TagLib::IOStream *stream) { return std::make_unique<FileClass>(stream); }; }
 
-// What a save of the format writes.
-enum class Saves
-{
-  Nothing,  // the format is read only: save() is false and the file stays
-  Whole,    // one write: a failed save leaves the old file or the new one
-  Parts,    // several writes: a failed save may leave some of them done
-};
-
-struct Format
-{
-  Factory open;
-  Saves saves;
-};
+// What a save writes: Nothing (save() is false and the file stays), one Whole
+// write (a failed save leaves the old file or the new one), or several Parts
+// (a failed save may leave some of them done).
+enum class Saves { Nothing, Whole, Parts };
+struct Format { Factory open; Saves saves; };
 
 const std::map<std::string, Format> &formats()
 {
@@ -73,20 +58,10 @@ const std::map<std::string, Format> &formats()
   return table;
 }
 
-struct Reading
-{
-  bool valid = false;
-  std::string title;
-  int length = 0, bitrate = 0, sampleRate = 0, channels = 0;
+struct Reading { bool valid = false; std::string title, audio; };
 
-  bool sameAudio(const Reading &o) const
-  {
-    return length == o.length && sampleRate == o.sampleRate && channels == o.channels;
-  }
-};
-
-// Reads everything a host reads; with \a newTitle, sets the title and saves.
-Reading exercise(TagLib::File &file, const std::string &newTitle, bool *saved)
+// Reads everything a host reads; with \a saved, sets the title and saves.
+Reading exercise(TagLib::File &file, bool *saved)
 {
   Reading r;
   r.valid = file.isValid();
@@ -95,14 +70,12 @@ Reading exercise(TagLib::File &file, const std::string &newTitle, bool *saved)
     tag->artist(), tag->album(), tag->comment(), tag->genre(), tag->year(), tag->track();
   }
   if(TagLib::AudioProperties *p = file.audioProperties()) {
-    r.length = p->length();
-    r.bitrate = p->bitrate();
-    r.sampleRate = p->sampleRate();
-    r.channels = p->channels();
+    p->bitrate();
+    r.audio = std::to_string(p->length()) + " " + std::to_string(p->sampleRate()) + " " + std::to_string(p->channels());
   }
   if(saved) {
     if(file.tag())
-      file.tag()->setTitle(TagLib::String(newTitle, TagLib::String::UTF8));
+      file.tag()->setTitle("Fault injected");
     *saved = file.save();
   }
   return r;
@@ -112,27 +85,25 @@ Reading readBack(const Format &format, const std::string &path)
 {
   FaultyStream sound(path.c_str(), -1);
   std::unique_ptr<TagLib::File> file = format.open(&sound);
-  return exercise(*file, "", nullptr);
+  return exercise(*file, nullptr);
 }
 
 void runSample(const Format &format, const std::string &sample, FaultyStream::Mode mode)
 {
   const std::string original = readFile(sample);
   TempDir dir;
-  const std::string path = dir.path() + "/f" + std::filesystem::path(sample).extension().string();
-  writeFile(path, original);
+  const std::string path = dir.write("f" + std::filesystem::path(sample).extension().string(), original);
   const Reading before = readBack(format, path);
 
   // What the whole work costs on a sound stream.
-  long total = 0;
-  long readOps = 0;
+  long total = 0, readOps = 0;
   {
     FaultyStream sound(path.c_str(), -1);
     std::unique_ptr<TagLib::File> file = format.open(&sound);
-    exercise(*file, "", nullptr);
+    exercise(*file, nullptr);
     readOps = sound.operations();
     bool ok = false;
-    exercise(*file, "Fault injected", &ok);
+    exercise(*file, &ok);
     ASSERT_EQ(ok, format.saves != Saves::Nothing);
     total = sound.operations();
   }
@@ -142,13 +113,12 @@ void runSample(const Format &format, const std::string &sample, FaultyStream::Mo
   for(long n = 0; n <= total; ++n) {
     SCOPED_TRACE("operation " + std::to_string(n) + " of " + std::to_string(total));
     writeFile(path, original);
-    bool done = false;
-    bool struck = false;
+    bool done = false, struck = false;
     {
       FaultyStream faulty(path.c_str(), n, mode);
       faulty.setLimit(10 * total + 1000);
       std::unique_ptr<TagLib::File> file = format.open(&faulty);
-      exercise(*file, "Fault injected", &done);
+      exercise(*file, &done);
       EXPECT_FALSE(faulty.runaway()) << "the work did not end";
       struck = faulty.struck();
     }
@@ -170,18 +140,9 @@ void runSample(const Format &format, const std::string &sample, FaultyStream::Mo
     EXPECT_FALSE(done) << "a save that reported success left another file than a sound save";
     const Reading now = readBack(format, path);
     EXPECT_TRUE(now.valid);
-    EXPECT_TRUE(now.sameAudio(before)) << "the audio changed";
+    EXPECT_EQ(now.audio, before.audio) << "the audio changed";
     EXPECT_TRUE(now.title == "Fault injected" || now.title == before.title);
   }
-}
-
-std::vector<std::string> samples(const std::string &extension)
-{
-  std::vector<std::string> found;
-  for(const std::string &f : allDataFiles())
-    if(std::filesystem::path(f).extension() == extension)
-      found.push_back(f);
-  return found;
 }
 
 class FaultInjection : public ::testing::TestWithParam<std::string>
@@ -191,13 +152,16 @@ class FaultInjection : public ::testing::TestWithParam<std::string>
 TEST_P(FaultInjection, EveryOperationOfEverySampleMayFail)
 {
   const Format &format = formats().at(GetParam());
-  const std::vector<std::string> files = samples(GetParam());
-  ASSERT_FALSE(files.empty());
-  for(const std::string &f : files) {
+  int samples = 0;
+  for(const std::string &f : allDataFiles()) {
+    if(std::filesystem::path(f).extension() != GetParam())
+      continue;
     SCOPED_TRACE(f);
+    ++samples;
     runSample(format, f, FaultyStream::FailOne);
     runSample(format, f, FaultyStream::ShortReads);
   }
+  EXPECT_GT(samples, 0);
 }
 
 std::vector<std::string> extensions()

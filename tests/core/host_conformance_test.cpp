@@ -21,19 +21,6 @@ using namespace brenvo_test;
 
 namespace {
 
-std::string lowerExtension(const std::string &path)
-{
-  std::string ext = std::filesystem::path(path).extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
-}
-
-bool isPluginExtension(const std::string &ext)
-{
-  const auto &all = pluginExtensions();
-  return std::find(all.begin(), all.end(), ext) != all.end();
-}
-
 std::string garbage(std::size_t size, unsigned seed)
 {
   std::mt19937 rng(seed);
@@ -47,9 +34,7 @@ void expectSound(const std::string &path, const std::string &what)
 {
   SCOPED_TRACE(what);
   const HostResult result = exerciseHost(path, true);
-  if(result.opened) {
-    EXPECT_TRUE(result.hasTag) << "a resolver returned a file with a null tag for " << what;
-  }
+  EXPECT_TRUE(!result.opened || result.hasTag) << "a resolver returned a file with a null tag";
 }
 
 } // namespace
@@ -71,49 +56,39 @@ TEST(HostConformance, ValidAndTruncatedSampleFiles)
 {
   ensurePluginsRegistered();
   TempDir dir;
-  std::size_t samples = 0;
-  std::size_t cases = 0;
   std::set<std::string> extensions;
   for(const std::string &source : allDataFiles()) {
-    const std::string ext = lowerExtension(source);
-    if(!isPluginExtension(ext))
+    std::string ext = std::filesystem::path(source).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if(std::find(pluginExtensions().begin(), pluginExtensions().end(), ext) == pluginExtensions().end())
       continue;
-    ++samples;
+    SCOPED_TRACE(source);
     extensions.insert(ext);
-    const std::string bytes = readFile(source);
-    ASSERT_GT(bytes.size(), 8U) << source;
-    const std::string name = std::filesystem::path(source).stem().string();
-
+    const std::string bytes = readFile(source), name = std::filesystem::path(source).stem().string();
+    ASSERT_GT(bytes.size(), 8U);
     const std::string copy = dir.write(name + ext, bytes);
     {
       // TagLib reads some of these formats itself: the file must be ours.
       const TagLib::FileRef ref(copy.c_str());
-      ASSERT_FALSE(ref.isNull()) << source << " does not open through FileRef";
+      ASSERT_FALSE(ref.isNull());
       const TagLib::File &file = *ref.file();
       const std::string className = typeid(file).name();
-      EXPECT_NE(className.find(BRENVO_NS_TEXT), std::string::npos) << source << " opened as " << className;
+      EXPECT_NE(className.find(BRENVO_NS_TEXT), std::string::npos) << "opened as " << className;
     }
     const HostResult valid = exerciseHost(copy, true);
-    EXPECT_TRUE(valid.opened) << source << " does not open through FileRef";
-    EXPECT_TRUE(valid.hasTag) << source << " opened without a tag";
-    ++cases;
+    EXPECT_TRUE(valid.opened && valid.hasTag);
 
     // Cuts below the sample's size, so every sample yields every variant.
     for(std::size_t cut : {bytes.size() / 2, bytes.size() / 8, std::size_t(1000), std::size_t(64), std::size_t(8)}) {
       cut = std::min(cut, bytes.size() - 1);
-      expectSound(dir.write(name + "-cut" + std::to_string(cut) + ext, bytes.substr(0, cut)),
-                  source + " cut to " + std::to_string(cut));
-      ++cases;
+      expectSound(dir.write(name + "-cut" + ext, bytes.substr(0, cut)), "cut to " + std::to_string(cut));
     }
     // A damaged middle: the first kilobyte survives, the rest is noise.
     std::string damaged = bytes.substr(0, std::min<std::size_t>(1024, bytes.size()));
     damaged += garbage(bytes.size() - damaged.size(), static_cast<unsigned>(bytes.size()));
-    expectSound(dir.write(name + "-damaged" + ext, damaged), source + " damaged");
-    ++cases;
+    expectSound(dir.write(name + "-damaged" + ext, damaged), "damaged");
   }
   // A lost or renamed sample folder must not let this pass with nothing run.
   for(const char *ext : {".m4a", ".wma", ".rm", ".aa", ".aac", ".wv", ".spx", ".tta", ".wav"})
     EXPECT_EQ(extensions.count(ext), 1U) << "no sample of " << ext << " under " << dataDir();
-  EXPECT_GE(samples, 9U);
-  EXPECT_EQ(cases, samples * 7);
 }

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <audioproperties.h>
-#include <tag.h>
 #include <tbytevectorstream.h>
 #include <tfilestream.h>
 
@@ -36,28 +34,6 @@ void withBorrowedStreams(const std::string &path, Open open)
     TagLib::ByteVectorStream stream(TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));
     open(static_cast<TagLib::IOStream *>(&stream));
   }
-}
-
-//! Expects every field of \a actual to equal that of \a expected.
-inline void expectSameTag(const TagLib::Tag &expected, const TagLib::Tag &actual)
-{
-  EXPECT_EQ(actual.title(), expected.title());
-  EXPECT_EQ(actual.artist(), expected.artist());
-  EXPECT_EQ(actual.album(), expected.album());
-  EXPECT_EQ(actual.comment(), expected.comment());
-  EXPECT_EQ(actual.genre(), expected.genre());
-  EXPECT_EQ(actual.year(), expected.year());
-  EXPECT_EQ(actual.track(), expected.track());
-  EXPECT_EQ(actual.isEmpty(), expected.isEmpty());
-}
-
-//! Expects every property of \a actual to equal that of \a expected.
-inline void expectSameProperties(const TagLib::AudioProperties &expected, const TagLib::AudioProperties &actual)
-{
-  EXPECT_EQ(actual.length(), expected.length());
-  EXPECT_EQ(actual.bitrate(), expected.bitrate());
-  EXPECT_EQ(actual.sampleRate(), expected.sampleRate());
-  EXPECT_EQ(actual.channels(), expected.channels());
 }
 
 } // namespace brenvo_test

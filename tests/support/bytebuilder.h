@@ -10,11 +10,8 @@
 
 namespace brenvo_test {
 
-/*!
- * Builds the bytes of a test file in code: integers in either byte order,
- * raw text, repeated bytes, and nested blocks whose size field is filled in
- * when they are closed.
- */
+// The bytes of a test file built in code: integers in either byte order, text,
+// repeated bytes, and blocks whose size field is filled in when they close.
 class ByteBuilder
 {
 public:
@@ -40,22 +37,17 @@ public:
   ByteBuilder &append(const ByteBuilder &b) { bytes_.insert(bytes_.end(), b.bytes_.begin(), b.bytes_.end()); return *this; }
   ByteBuilder &fill(std::size_t count, std::uint8_t v = 0) { bytes_.insert(bytes_.end(), count, static_cast<char>(v)); return *this; }
 
-  /*!
-   * Starts a block whose size field (\a width bytes, big- or little-endian)
-   * is written now as 0 and patched by end() to the block's length from the
-   * size field's own first byte (plus \a extra).
-   */
-  ByteBuilder &beginSized(int width = 4, bool bigEndian = true, long extra = 0)
+  //! Starts a block whose 4-byte big-endian size, from the size's own first byte, end() fills in.
+  ByteBuilder &beginSized()
   {
-    marks_.push_back({bytes_.size(), width, bigEndian, extra});
-    return fill(static_cast<std::size_t>(width));
+    marks_.push_back(bytes_.size());
+    return fill(4);
   }
   ByteBuilder &end()
   {
-    const Mark m = marks_.back();
+    const std::size_t pos = marks_.back();
     marks_.pop_back();
-    patch(m.pos, static_cast<std::uint64_t>(static_cast<long>(bytes_.size() - m.pos) + m.extra), m.width, m.bigEndian);
-    return *this;
+    return patch(pos, bytes_.size() - pos, 4, true);
   }
 
   //! Overwrites \a width bytes at \a pos with \a v.
@@ -73,28 +65,11 @@ public:
   TagLib::ByteVector vector() const { return TagLib::ByteVector(bytes_.data(), static_cast<unsigned int>(bytes_.size())); }
 
 private:
-  ByteBuilder &be(std::uint64_t v, int width)
-  {
-    for(int i = width - 1; i >= 0; --i)
-      bytes_.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    return *this;
-  }
-  ByteBuilder &le(std::uint64_t v, int width)
-  {
-    for(int i = 0; i < width; ++i)
-      bytes_.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    return *this;
-  }
+  ByteBuilder &be(std::uint64_t v, int width) { return fill(static_cast<std::size_t>(width)).patch(bytes_.size() - static_cast<std::size_t>(width), v, width, true); }
+  ByteBuilder &le(std::uint64_t v, int width) { return fill(static_cast<std::size_t>(width)).patch(bytes_.size() - static_cast<std::size_t>(width), v, width, false); }
 
-  struct Mark
-  {
-    std::size_t pos;
-    int width;
-    bool bigEndian;
-    long extra;
-  };
   std::string bytes_;
-  std::vector<Mark> marks_;
+  std::vector<std::size_t> marks_;
 };
 
 } // namespace brenvo_test

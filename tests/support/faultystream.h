@@ -34,20 +34,28 @@ public:
   bool runaway() const { return runaway_; }
   void setLimit(long limit) { limit_ = limit; }
 
-  TagLib::FileName name() const override;
+  TagLib::FileName name() const override { return inner_->name(); }
   TagLib::ByteVector readBlock(unsigned long length) override;
-  void writeBlock(const TagLib::ByteVector &data) override;
-  void insert(const TagLib::ByteVector &data, unsigned long start = 0, unsigned long replace = 0) override;
-  void removeBlock(unsigned long start = 0, unsigned long length = 0) override;
-  bool readOnly() const override;
-  bool isOpen() const override;
-  void seek(long offset, Position p = Beginning) override;
-  void clear() override;
-  long tell() const override;
-  long length() override;
-  void truncate(long length) override;
-  bool failed() const override;
-  void clearFailure() override;
+  void writeBlock(const TagLib::ByteVector &data) override { if(proceed()) inner_->writeBlock(data); }
+  void insert(const TagLib::ByteVector &data, unsigned long start = 0, unsigned long replace = 0) override
+  {
+    if(proceed())
+      inner_->insert(data, start, replace);
+  }
+  void removeBlock(unsigned long start = 0, unsigned long length = 0) override { if(proceed()) inner_->removeBlock(start, length); }
+  bool readOnly() const override { return inner_->readOnly(); }
+  bool isOpen() const override { return inner_->isOpen(); }
+  void seek(long offset, Position p = Beginning) override { if(proceed()) inner_->seek(offset, p); }
+  void clear() override { inner_->clear(); }
+  long tell() const override { return inner_->tell(); }
+  long length() override { return proceed() ? inner_->length() : 0; }
+  void truncate(long length) override { if(proceed()) inner_->truncate(length); }
+  bool failed() const override { return failed_ || inner_->failed(); }
+  void clearFailure() override
+  {
+    failed_ = false;
+    inner_->clearFailure();
+  }
 
 private:
   // Counts one operation; false when it is the one to fail.

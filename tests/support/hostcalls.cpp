@@ -52,23 +52,13 @@ HostResult exerciseHost(const std::string &path, bool save)
   if(!tag)
     return result;  // a host would crash in properties() below
 
-  consume(tag->title());
-  consume(tag->artist());
-  consume(tag->album());
-  consume(tag->comment());
-  consume(tag->genre());
-  consume(tag->year());
-  consume(tag->track());
-  consume(tag->isEmpty());
-
+  for(const TagLib::String &text : {tag->title(), tag->artist(), tag->album(), tag->comment(), tag->genre()})
+    consume(text);
+  consume(tag->year() + tag->track() + tag->isEmpty());
   if(TagLib::AudioProperties *props = ref.audioProperties()) {
-    consume(static_cast<unsigned long long>(props->length()));
-    consume(static_cast<unsigned long long>(props->lengthInSeconds()));
-    consume(static_cast<unsigned long long>(props->lengthInMilliseconds()));
-    consume(static_cast<unsigned long long>(TagLib::Plugins::lengthInMilliseconds(props)));
-    consume(static_cast<unsigned long long>(props->bitrate()));
-    consume(static_cast<unsigned long long>(props->sampleRate()));
-    consume(static_cast<unsigned long long>(props->channels()));
+    for(int v : {props->length(), props->lengthInSeconds(), props->lengthInMilliseconds(),
+                 TagLib::Plugins::lengthInMilliseconds(props), props->bitrate(), props->sampleRate(), props->channels()})
+      consume(static_cast<unsigned long long>(v));
   }
 
   TagLib::File *file = ref.file();

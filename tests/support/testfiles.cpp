@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 #include <stdexcept>
 #include <grp.h>
 #include <sys/stat.h>
@@ -62,15 +61,8 @@ void writeFile(const std::string &path, const std::string &bytes)
     throw std::runtime_error("cannot write " + path);
 }
 
-std::string dataDir()
-{
-  return BRENVO_TEST_DATA_DIR;
-}
-
-std::string dataPath(const std::string &relative)
-{
-  return dataDir() + "/" + relative;
-}
+std::string dataDir() { return BRENVO_TEST_DATA_DIR; }
+std::string dataPath(const std::string &relative) { return dataDir() + "/" + relative; }
 
 std::vector<std::string> allDataFiles()
 {
@@ -85,30 +77,15 @@ std::vector<std::string> allDataFiles()
 
 bool haveProgram(const std::string &program)
 {
-  const std::string command = "command -v " + program + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
-
-namespace {
-
-// The conventional unprivileged user and group.
-constexpr uid_t nobodyUser = 65534;
-constexpr gid_t nobodyGroup = 65534;
-
-// Exit codes of the unprivileged child.
-constexpr int childPassed = 0;
-constexpr int childFailed = 1;
-constexpr int childThrew = 2;
-constexpr int childCannotDrop = 77;
-
-} // namespace
 
 void runAsUnprivileged(const TempDir &dir, const std::function<void()> &body)
 {
-  if(::geteuid() != 0) {
-    body();
-    return;
-  }
+  if(::geteuid() != 0)
+    return body();
+  constexpr unsigned nobody = 65534;  // the conventional unprivileged user and group
+  constexpr int cannotDrop = 77;
   // A temporary directory is private to its owner; the child must reach its files.
   if(::chmod(dir.path().c_str(), 0755) != 0) {
     ADD_FAILURE() << "cannot open " << dir.path() << " to other users";
@@ -119,48 +96,35 @@ void runAsUnprivileged(const TempDir &dir, const std::function<void()> &body)
   std::cerr.flush();
   std::fflush(nullptr);
   const pid_t child = ::fork();
-  if(child < 0) {
-    ADD_FAILURE() << "fork failed";
-    return;
-  }
   if(child == 0) {
-    int code = childPassed;
-    if(::setgroups(0, nullptr) != 0 || ::setgid(nobodyGroup) != 0 || ::setuid(nobodyUser) != 0) {
-      code = childCannotDrop;
-    }
-    else {
+    int code = cannotDrop;
+    if(::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0) {
       try {
         body();
-        code = ::testing::Test::HasFailure() ? childFailed : childPassed;
+        code = ::testing::Test::HasFailure() ? 1 : 0;
       }
       catch(const std::exception &e) {
         std::cerr << "exception in the unprivileged run: " << e.what() << std::endl;
-        code = childThrew;
+        code = 2;
       }
       catch(...) {
-        code = childThrew;
+        code = 2;
       }
     }
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);
-    // No destructors or exit handlers: they belong to the parent.
-    ::_exit(code);
+    ::_exit(code);  // no destructors or exit handlers: they belong to the parent
   }
   int status = 0;
-  if(::waitpid(child, &status, 0) != child) {
-    ADD_FAILURE() << "waitpid failed";
-    return;
-  }
-  if(!WIFEXITED(status)) {
+  if(child < 0 || ::waitpid(child, &status, 0) != child)
+    ADD_FAILURE() << "fork or waitpid failed";
+  else if(!WIFEXITED(status))
     ADD_FAILURE() << "the unprivileged run was ended by signal " << WTERMSIG(status);
-    return;
-  }
-  const int code = WEXITSTATUS(status);
-  if(code == childCannotDrop)
-    GTEST_SKIP() << "cannot switch to user " << nobodyUser;
-  if(code != childPassed)
-    ADD_FAILURE() << "the unprivileged run failed (exit status " << code << ")";
+  else if(WEXITSTATUS(status) == cannotDrop)
+    GTEST_SKIP() << "cannot switch to user " << nobody;
+  else if(WEXITSTATUS(status) != 0)
+    ADD_FAILURE() << "the unprivileged run failed (exit status " << WEXITSTATUS(status) << ")";
 }
 
 StderrCapture::StderrCapture()

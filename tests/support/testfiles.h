@@ -40,19 +40,14 @@ std::vector<std::string> allDataFiles();
 bool haveProgram(const std::string &program);
 
 /*!
- * Runs \a body as a user who cannot write read-only files, so tests of
- * refused writes also run for the superuser (who may write anything). A normal
- * user runs \a body in this process. The superuser runs it in a child process
- * as user and group 65534 ("nobody"), after opening \a dir to that user; a
- * failed assertion (or an exception, or a crash) in the child fails the
- * calling test. Skips the test when privileges cannot be dropped.
+ * Runs \a body as a user who cannot write read-only files, so tests of refused
+ * writes also run for the superuser: in this process for a normal user, else in
+ * a child as user "nobody" (with \a dir opened to it), whose failures, exceptions
+ * and crashes fail the calling test. Skips the test when privileges cannot be dropped.
  */
 void runAsUnprivileged(const TempDir &dir, const std::function<void()> &body);
 
-/*!
- * Captures what is written to the standard error stream (both stdio and
- * std::cerr) between construction and text().
- */
+//! Captures what stdio and std::cerr write to standard error between construction and text().
 class StderrCapture
 {
 public:
