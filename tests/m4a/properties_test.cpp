@@ -26,6 +26,14 @@ std::string patched(const std::string &bytes, std::size_t at, std::uint64_t valu
   return ByteBuilder().text(bytes).patch(at, value, width, true).str();
 }
 
+//! An ALAC decoder configuration box of \a bytes bytes (36 whole) with the average bit rate \a avgBitrate.
+std::string alacConfig(std::uint32_t avgBitrate, std::size_t bytes = 36)
+{
+  const std::string fields = ByteBuilder().be32(4096).u8(0).u8(16).u8(40).u8(10).u8(14).u8(1).be16(0).be32(8196)
+                               .be32(avgBitrate).be32(44100).str();
+  return fullBox("alac", 0, 0, fields.substr(0, bytes - 12));
+}
+
 std::string soundMedia(const std::string &media)
 {
   return file(box("trak", box("mdia", media)));
@@ -78,10 +86,24 @@ TEST(Mp4Properties, FromBuiltFiles)
     {"HE-AAC plays at the extension rate", withConfig(2, 24000u << 16, ByteBuilder().be32(sbr).str()), {0, 64, 48000, 2}},
     {"reserved frequency index", withConfig(2, 22050u << 16, asc(2, 13, 2)), {0, 64, 22050, 2}},
     {"configuration cut short", withConfig(2, 22050u << 16, std::string(1, '\x10')), {0, 64, 22050, 2}},
+    // ALAC: the decoder configuration's average bit rate, as TagLib and mutagen report it.
+    {"ALAC", file(track(audioEntry(1, 44100u << 16, alacConfig(705600), "alac"))), {0, 705, 44100, 1}},
+    {"ALAC configuration without a bit rate", file(track(audioEntry(1, 44100u << 16, alacConfig(0), "alac"))), {0, 0, 44100, 1}},
+    {"ALAC configuration cut short", file(track(audioEntry(1, 44100u << 16, alacConfig(705600, 30), "alac"))), {0, 0, 44100, 1}},
   };
   for(const auto &c : cases) {
     OpenedFile f(c.bytes);
     const TagLib::AudioProperties *p = f->audioProperties();
     EXPECT_EQ(c.expected, (std::vector<int>{p->length(), p->bitrate(), p->sampleRate(), p->channels()})) << c.name;
+  }
+}
+
+TEST(Mp4Meta, AQuickTimeMetaBoxIsReadAsAPlainContainer)
+{
+  // QuickTime writes meta without the version and flags of an ISO full box.
+  const std::string ilst = box("ilst", item("\251nam", "Meta"));
+  for(const std::string &meta : {box("meta", hdlr("mdir") + ilst), fullBox("meta", 0, 0, hdlr("mdir") + ilst)}) {
+    OpenedFile f(file(mvhd(1000, 1000) + box("udta", meta)));
+    EXPECT_EQ(TagLib::String("Meta"), f->tag()->title());
   }
 }

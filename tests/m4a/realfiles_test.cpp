@@ -41,7 +41,7 @@ TEST(Mp4RealFiles, ReadByNameAndThroughBorrowedStreams)
     // AtomicParsley wrote the genre as a number.
     {"aac-stereo-48k.m4a", "Forty-Eight||||Rock|||0|0|0|0|0|1|96|48000|2|"},
     {"aac-stereo-96k.m4a", "|||||||0|0|0|0|0|1|63|96000|2|"},
-    {"alac-mono-44k.m4a", "Lossless|||||||0|0|0|0|0|1|0|44100|1|"},
+    {"alac-mono-44k.m4a", "Lossless|||||||0|0|0|0|0|1|705|44100|1|"},
   };
   for(const auto &sample : samples) {
     SCOPED_TRACE(sample.name);

@@ -59,6 +59,12 @@ bool Mp4ContainerBox<Base>::beforeChild(Mp4IsoBox *)
 }
 
 template <class Base>
+unsigned int Mp4ContainerBox<Base>::headerSize() const
+{
+  return std::is_base_of<Mp4IsoFullBox, Base>::value ? 12 : 8;
+}
+
+template <class Base>
 bool Mp4ContainerBox<Base>::afterChild(Mp4IsoBox *)
 {
   return true;
@@ -74,7 +80,7 @@ template <class Base>
 void Mp4ContainerBox<Base>::parse()
 {
   // What the container's own header takes: meta's version and flags too.
-  constexpr unsigned int headerSize = std::is_base_of<Mp4IsoFullBox, Base>::value ? 12 : 8;
+  const unsigned int headerSize = this->headerSize();
   MP4::File *file = this->mp4file();
   // An empty container is recognised before any header is read: the next
   // header would belong to whatever follows the container.
@@ -193,6 +199,25 @@ bool Mp4IlstBox::beginChildren(const std::vector<Fourcc> &path)
 std::unique_ptr<Mp4IsoBox> Mp4IlstBox::createChild(MP4::File *file, Fourcc code, unsigned int size, long offset) const
 {
   return std::make_unique<Mp4ItemBox>(file, code, size, offset);
+}
+
+void Mp4MetaBox::parsebox()
+{
+  MP4::File *mp4 = mp4file();
+  if(mp4 && size() >= 16) {
+    mp4->seek(offset());
+    plain = mp4->readAvailable(8).mid(4, 4) == "hdlr";
+    mp4->seek(offset());
+  }
+  if(plain)
+    parse();
+  else
+    Mp4IsoFullBox::parsebox();
+}
+
+unsigned int Mp4MetaBox::headerSize() const
+{
+  return plain ? 8 : 12;
 }
 
 } // namespace BRENVO_NS

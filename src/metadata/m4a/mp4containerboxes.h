@@ -41,6 +41,8 @@ protected:
   virtual bool beforeChild(Mp4IsoBox *child);
   //! Runs on each child once it is parsed and kept; false ends the loop.
   virtual bool afterChild(Mp4IsoBox *child);
+  //! The bytes of the container's own header: 8, or 12 with a version and flags.
+  virtual unsigned int headerSize() const;
 
 private:
   class Mp4ContainerBoxPrivate;
@@ -132,11 +134,24 @@ public:
   using Mp4ContainerBox::Mp4ContainerBox;
 };
 
-//! The metadata box (meta), a full box.
+/*!
+ * The metadata box (meta), a full box as ISO files write it. QuickTime files
+ * write it as a plain box, without version and flags: when the four bytes
+ * after the first child's size say "hdlr", it is read as a plain container.
+ */
 class Mp4MetaBox : public Mp4ContainerBox<Mp4IsoFullBox>
 {
 public:
   using Mp4ContainerBox::Mp4ContainerBox;
+
+  //! Reads the version and flags unless the box is a plain one, then the children.
+  void parsebox() override;
+
+protected:
+  unsigned int headerSize() const override;
+
+private:
+  bool plain = false;
 };
 
 /*!

@@ -293,7 +293,25 @@ void Mp4AudioSampleEntry::parseEntry()
 
   if(fourcc() == Fourcc(String("mp4a")) || fourcc() == Fourcc(String("drms")))
     parseDescriptors(*file);
+  else if(fourcc() == Fourcc(String("alac")))
+    parseAlacConfig(*file);
   file->seek(endOffset());
+}
+
+void Mp4AudioSampleEntry::parseAlacConfig(MP4::File &file)
+{
+  // The entry's child "alac": version and flags, then the decoder's
+  // configuration, whose average bit rate follows 16 bytes of frame fields.
+  unsigned int configSize = 0;
+  Fourcc configCode;
+  if(!hasRoom(8) || !file.readSizeAndType(configSize, configCode) || configCode != Fourcc(String("alac")) ||
+     configSize < 8)
+    return;
+  ByteCursor config(readContent(configSize - 8));
+  config.skip(4 + 16);
+  const unsigned int avgBitrate = config.u32be();
+  if(config.ok() && avgBitrate != 0)
+    d->bitrate = avgBitrate;
 }
 
 void Mp4AudioSampleEntry::parseDescriptors(MP4::File &file)

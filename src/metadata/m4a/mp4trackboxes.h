@@ -97,6 +97,7 @@ public:
 
 private:
   void parseDescriptors(MP4::File &file);
+  void parseAlacConfig(MP4::File &file);
   void parseAudioSpecificConfig(const ByteVector &config);
 
   class Mp4AudioSampleEntryPrivate;
