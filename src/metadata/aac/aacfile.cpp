@@ -241,6 +241,14 @@ void File::read(bool readProperties, AudioProperties::ReadStyle propertiesStyle)
     readEndTags();
     streamOffset = findStream(*this, 0, d->streamEnd(length()));
   }
+  if(streamOffset < 0 && (d->apeBlock.exists() || d->id3v1Block.exists())) {
+    // Nor are tags at the end with no stream in front of them: old tag bytes
+    // inside the audio end the file once newer tags are stripped.
+    d->apeBlock = d->id3v1Block = TagBlock();
+    d->ape.reset();
+    d->id3v1.reset();
+    streamOffset = findStream(*this, d->streamStart, d->streamEnd(length()));
+  }
   d->present();
 
   if(streamOffset < 0)
