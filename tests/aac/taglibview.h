@@ -2,9 +2,7 @@
 #define BRENVO_TEST_TAGLIBVIEW_H
 
 // What TagLib's own MPEG::File reads of a file, in plain values, so that the
-// tests of our AAC class can compare without including TagLib's MPEG header
-// beside ours.
-
+// AAC tests need not include TagLib's MPEG header beside ours.
 #include <string>
 
 namespace aactest {
@@ -12,10 +10,8 @@ namespace aactest {
 struct TaglibView
 {
   bool id3v2 = false, ape = false, id3v1 = false;
-  //! The seven common fields of tag(), joined by '|'.
-  std::string fields;
-  //! properties() as text.
-  std::string properties;
+  std::string fields;     //!< the seven common fields of tag(), joined by '|'
+  std::string properties; //!< properties() as text
 };
 
 TaglibView readWithTaglib(const std::string &path);
