@@ -5,7 +5,6 @@
 // functions below make the few boxes whose layout matters. OpenedFile opens
 // the bytes as an MP4 file.
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 #include "bytebuilder.h"
@@ -129,17 +128,6 @@ struct OpenedFile
   std::string path;
   brenvo_taglib::MP4File file;
 };
-
-//! Bytes this process has read so far ("rchar" of /proc/self/io), or -1.
-inline long bytesReadSoFar()
-{
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  long value = -1;
-  while(io >> key >> value && key != "rchar:")
-    value = -1;
-  return value;
-}
 
 } // namespace mp4test
 
