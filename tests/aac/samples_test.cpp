@@ -13,7 +13,6 @@
 using namespace brenvo_test;
 using TagLib::AAC::File;
 
-
 TEST(AACSamples, PropertiesAgreeWithFfprobeAndMutagen)
 {
   // "== name", then "tool.key=value" lines.
