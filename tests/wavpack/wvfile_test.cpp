@@ -1,4 +1,4 @@
-// The WavPack file and the combined tag it presents, on built bytes and on
+// The WavPack file and the tags it presents, on built bytes and on
 // the samples made by tests/data/wavpack/make.sh.
 #include <gtest/gtest.h>
 
