@@ -16,11 +16,7 @@ TaglibView readWithTaglib(const std::string &path)
   view.id3v2 = file.hasID3v2Tag();
   view.ape = file.hasAPETag();
   view.id3v1 = file.hasID3v1Tag();
-  const TagLib::Tag *t = file.tag();
-  view.fields = (t->title() + "|" + t->artist() + "|" + t->album() + "|" + t->comment() + "|" + t->genre() + "|" +
-                 TagLib::String::number(static_cast<int>(t->year())) + "|" +
-                 TagLib::String::number(static_cast<int>(t->track())))
-                  .to8Bit(true);
+  view.fields = fieldsOf(file.tag());
   // The companion API answers for TagLib's own classes as TagLib does.
   view.properties = TagLib::Plugins::properties(&file).toString().to8Bit(true);
   return view;

@@ -2,23 +2,28 @@
 #define BRENVO_TEST_TAGLIBVIEW_H
 
 // What TagLib's own MPEG::File reads of a file, in plain values, so that the
-// tests of our AAC class can compare without including TagLib's MPEG header
-// beside ours.
-
+// AAC tests need not include TagLib's MPEG header beside ours.
 #include <string>
+
+#include <tag.h>
 
 namespace aactest {
 
 struct TaglibView
 {
   bool id3v2 = false, ape = false, id3v1 = false;
-  //! The seven common fields of tag(), joined by '|'.
-  std::string fields;
-  //! properties() as text.
-  std::string properties;
+  std::string fields;     //!< fieldsOf(tag())
+  std::string properties; //!< properties() as text
 };
 
 TaglibView readWithTaglib(const std::string &path);
+
+inline std::string fieldsOf(const TagLib::Tag *t)
+{
+  const auto n = [](unsigned int i) { return TagLib::String::number(static_cast<int>(i)); };
+  return (t->title() + "|" + t->artist() + "|" + t->album() + "|" + t->comment() + "|" + t->genre() + "|" + n(t->year()) + "|" +
+          n(t->track())).to8Bit(true);
+}
 
 } // namespace aactest
 

@@ -3,7 +3,6 @@
 
 #include <map>
 
-#include "common/fdstream.h"
 #include "m4a/mp4itunestag.h"
 #include "mp4builder.h"
 
@@ -22,8 +21,8 @@ std::string tagged(const std::string &items)
 std::string field(const TagLib::MP4::Tag &t, const std::string &name)
 {
   const std::map<std::string, std::string> fields = {
-    {"title", t.title().to8Bit(true)}, {"artist", t.artist().to8Bit(true)}, {"genre", t.genre().to8Bit(true)},
-    {"year", std::to_string(t.year())}, {"track", std::to_string(t.track())}, {"empty", t.isEmpty() ? "yes" : "no"}};
+    {"title", t.title().to8Bit(true)}, {"genre", t.genre().to8Bit(true)}, {"track", std::to_string(t.track())},
+    {"empty", t.isEmpty() ? "yes" : "no"}};
   return fields.at(name);
 }
 
@@ -31,8 +30,8 @@ std::string field(const TagLib::MP4::Tag &t, const std::string &name)
 
 TEST(Mp4Tag, StartsEmptyAndAnySetterMarksIt)
 {
-  EXPECT_TRUE(TagLib::MP4::Tag().isEmpty());
   TagLib::MP4::Tag a, b, c;
+  EXPECT_TRUE(a.isEmpty());
   a.setTitle(String());
   b.setYear(0);
   c.setCover(ByteVector());
@@ -44,12 +43,7 @@ TEST(Mp4Items, OneFieldFromBuiltFiles)
   const std::string longTitle = tagged(item("\251nam", "A long title that the file cuts off"));
   const struct { std::string bytes; const char *field, *expected; } cases[] = {
     {tagged(item("trkn", raw({0, 0, 1, 0}), 0)), "track", "256"},
-    // Items as TagLib reads them (tests/m4a/items_test.cpp compares more with TagLib).
-    {tagged(item("\251nam", "Title", 0)), "empty", "yes"},
-    {tagged(item("\251day", "2021-05-06")), "year", "2021"},
-    {tagged(item("\251nam", "First") + item("\251nam", "Second")), "title", "First"},
-    // gnre holds the ID3v1 index plus one.
-    {tagged(item("gnre", raw({0, 18}), 0)), "genre", "Rock"},
+    // An ID3v1 genre index out of range.
     {tagged(item("gnre", raw({0x7F, 0xFF}), 0)), "genre", ""},
     // Only the item list at moov/udta/meta counts, and only the first.
     {file(mvhd(1000, 1000) + tagBoxes(item("\251nam", "First")) + tagBoxes(item("\251nam", "Second"))), "title", "First"},
@@ -59,9 +53,6 @@ TEST(Mp4Items, OneFieldFromBuiltFiles)
     {tagged(box("\251nam", fullBox("data", 0, 1, "RSVD12345678"))), "title", "12345678"},
     // A data box, with its item, ilst and all, cut off by the end of the file.
     {longTitle.substr(0, longTitle.size() - 100 - 8 - 10), "title", "A long title that the fil"},
-    {tagged(item("\251too", "Encoder") + item("aART", "Album Artist") + item("\251nam", "Title")), "title", "Title"},
-    {tagged(item("\251too", "Encoder") + item("aART", "Album Artist") + item("\251nam", "Title")), "artist", ""},
-    {file(mvhd(1000, 1000)), "empty", "yes"},
   };
   for(const auto &c : cases) {
     OpenedFile f(c.bytes);
@@ -86,12 +77,7 @@ TEST(Mp4Items, HugeDeclaredSizesAllocateOnlyWhatExists)
 TEST(Mp4Items, MalformedItemsShowNothingAndTheListGoesOn)
 {
   const std::string text = ByteBuilder().be32(1).be32(0).text("Ti").str();
-  const struct
-  {
-    std::string item;
-    const char *title;
-    bool reported;
-  } cases[] = {
+  const struct { std::string item; const char *title; bool reported; } cases[] = {
     {box("\251nam", "abc"), "", true},
     {box("\251nam", box("free", "xxxx") + fullBox("data", 0, 1, "RSVDTitle")), "", true},
     {box("\251nam", boxSized(4, "data", text)), "", true},
@@ -100,25 +86,10 @@ TEST(Mp4Items, MalformedItemsShowNothingAndTheListGoesOn)
     {box("\251nam", boxSized(40, "data", text)), "Ti", false},
   };
   for(const auto &c : cases) {
+    SCOPED_TRACE(&c - cases);
     brenvo_test::StderrCapture capture;
     OpenedFile f(tagged(c.item + item("\251ART", "Next")));
-    EXPECT_EQ(c.reported ? "bad atom in itunes tag - skipping it.\n" : "", capture.text()) << (&c - cases);
-    EXPECT_EQ(String(c.title), f->tag()->title()) << (&c - cases);
-    EXPECT_EQ(String("Next"), f->tag()->artist()) << (&c - cases);
+    EXPECT_EQ(c.reported ? "bad atom in itunes tag - skipping it.\n" : "", capture.text());
+    EXPECT_EQ(String(c.title) + "|Next", f->tag()->title() + "|" + f->tag()->artist());
   }
-}
-
-TEST(Mp4File, BoxesNoOneParsesAreNotRead)
-{
-  // The media data before the movie box, and a large unknown box in it: not
-  // read. (Every item of the item list is read: a save writes them back.)
-  const std::string skipped(1 << 20, '\x5A');
-  const std::string bytes = box("mdat", skipped) + box("moov", mvhd(1000, 1000) + box("free", skipped) +
-                                                      tagBoxes(item("\251nam", "Title")));
-  const long before = bytesReadSoFar();
-  OpenedFile f(bytes);
-  // A read-ahead window at the start and at each box parsed after a skip.
-  EXPECT_LT(bytesReadSoFar() - before, static_cast<long>(6 * TagLib::DescriptorStream::windowSize));
-  EXPECT_EQ(String("Title"), f->tag()->title());
-  EXPECT_EQ(1, f->audioProperties()->length());
 }

@@ -5,7 +5,6 @@
 // functions below make the few boxes whose layout matters. OpenedFile opens
 // the bytes as an MP4 file.
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 #include "bytebuilder.h"
@@ -16,11 +15,7 @@ namespace mp4test {
 
 using brenvo_test::ByteBuilder;
 
-//! Bytes given as numbers.
-inline std::string raw(std::initializer_list<int> values)
-{
-  return ByteBuilder().raw(values).str();
-}
+inline std::string raw(std::initializer_list<int> values) { return ByteBuilder().raw(values).str(); }
 
 //! A box whose size field says \a declared whatever it holds.
 inline std::string boxSized(std::uint32_t declared, const std::string &code, const std::string &content = std::string())
@@ -34,8 +29,7 @@ inline std::string box(const std::string &code, const std::string &content = std
   return boxSized(static_cast<std::uint32_t>(8 + content.size()), code, content);
 }
 
-inline std::string fullBox(const std::string &code, std::uint8_t version, std::uint32_t flags,
-                           const std::string &content = std::string())
+inline std::string fullBox(const std::string &code, std::uint8_t version, std::uint32_t flags, const std::string &content = {})
 {
   return box(code, ByteBuilder().u8(version).be24(flags).text(content).str());
 }
@@ -46,10 +40,7 @@ inline std::string item(const std::string &code, const std::string &payload, std
   return box(code, fullBox("data", 0, type, ByteBuilder().be32(0).text(payload).str()));
 }
 
-inline std::string hdlr(const std::string &type)
-{
-  return fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text(type).fill(12).str());
-}
+inline std::string hdlr(const std::string &type) { return fullBox("hdlr", 0, 0, ByteBuilder().be32(0).text(type).fill(12).str()); }
 
 //! udta/meta/(hdlr mdir, ilst) around the items.
 inline std::string tagBoxes(const std::string &items)
@@ -68,11 +59,8 @@ inline std::string mvhd(std::uint32_t timescale, std::uint64_t duration, std::ui
   return fullBox("mvhd", version, 0, b.be32(0x10000).be32(0x01000000).fill(68).be32(2).str());
 }
 
-/*!
- * An esds box: ES descriptor (3) holding a decoder configuration (4) with
- * \a avgBitrate and, when \a asc is not empty, a decoder specific info (5).
- * Descriptor lengths take 1 byte, or 4 (80 80 80 nn) when \a fourByteLengths.
- */
+//! An esds box: ES descriptor (3) holding a decoder configuration (4) with \a avgBitrate and, when \a asc
+//! is not empty, a decoder specific info (5). Lengths take 1 byte, or 4 (80 80 80 nn) when \a fourByteLengths.
 inline std::string esds(std::uint32_t avgBitrate, const std::string &asc = std::string(), bool fourByteLengths = false)
 {
   const auto descriptor = [fourByteLengths](std::uint8_t tag, const std::string &content) {
@@ -81,16 +69,13 @@ inline std::string esds(std::uint32_t avgBitrate, const std::string &asc = std::
   };
   const std::string config = ByteBuilder().u8(0x40).u8(0x15).be24(0).be32(avgBitrate + 1000).be32(avgBitrate)
                                .text(asc.empty() ? std::string() : descriptor(5, asc)).str();
-  const std::string sl = ByteBuilder().u8(6).u8(1).u8(2).str();
-  return fullBox("esds", 0, 0, descriptor(3, ByteBuilder().be16(1).u8(0).text(descriptor(4, config)).text(sl).str()));
+  return fullBox("esds", 0, 0, descriptor(3, ByteBuilder().be16(1).u8(0).text(descriptor(4, config)).raw({6, 1, 2}).str()));
 }
 
 //! An audio sample entry: \a rate16 is the 16.16 field as stored.
-inline std::string audioEntry(std::uint16_t channels, std::uint32_t rate16, const std::string &children,
-                              const std::string &code = "mp4a")
+inline std::string audioEntry(std::uint16_t channels, std::uint32_t rate16, const std::string &children, const std::string &code = "mp4a")
 {
-  return box(code, ByteBuilder().fill(6).be16(1).fill(8).be16(channels).be16(16).fill(4).be32(rate16)
-                     .text(children).str());
+  return box(code, ByteBuilder().fill(6).be16(1).fill(8).be16(channels).be16(16).fill(4).be32(rate16).text(children).str());
 }
 
 inline std::string stsd(const std::string &entries, std::uint32_t count = 1)
@@ -101,8 +86,7 @@ inline std::string stsd(const std::string &entries, std::uint32_t count = 1)
 //! trak/mdia/(hdlr, minf/stbl/stsd) for one sample entry.
 inline std::string track(const std::string &entry, const std::string &handler = "soun")
 {
-  return box("trak", box("mdia", fullBox("mdhd", 0, 0, std::string(20, '\0')) + hdlr(handler) +
-                                   box("minf", box("stbl", stsd(entry)))));
+  return box("trak", box("mdia", fullBox("mdhd", 0, 0, std::string(20, '\0')) + hdlr(handler) + box("minf", box("stbl", stsd(entry)))));
 }
 
 //! A whole file: ftyp, moov (mvhd, the tracks, the tag boxes), mdat.
@@ -114,8 +98,7 @@ inline std::string file(const std::string &moovContent, const std::string &mdat 
 //! An AudioSpecificConfig: object type, frequency index, channel configuration.
 inline std::string asc(unsigned objectType, unsigned frequencyIndex, unsigned channels)
 {
-  return ByteBuilder().be16(static_cast<std::uint16_t>((objectType << 11) | (frequencyIndex << 7) | (channels << 3)))
-    .str();
+  return ByteBuilder().be16(static_cast<std::uint16_t>((objectType << 11) | (frequencyIndex << 7) | (channels << 3))).str();
 }
 
 //! \a bytes written to a temporary .m4a file and opened as an MP4 file.
@@ -129,17 +112,6 @@ struct OpenedFile
   std::string path;
   brenvo_taglib::MP4File file;
 };
-
-//! Bytes this process has read so far ("rchar" of /proc/self/io), or -1.
-inline long bytesReadSoFar()
-{
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  long value = -1;
-  while(io >> key >> value && key != "rchar:")
-    value = -1;
-  return value;
-}
 
 } // namespace mp4test
 

@@ -15,22 +15,16 @@ TEST(Mp4Readers, IntegersAreBigEndian)
   unsigned long long ll = 0;
   Fourcc code;
   ASSERT_TRUE(f->readInt(i) && f->readShort(s) && f->readLongLong(ll) && f->readFourcc(code) && f->readByte(b));
-  EXPECT_EQ(4294967294u, i);
-  EXPECT_EQ(32769u, s);
-  EXPECT_EQ(4294967296ull, ll);
-  EXPECT_EQ(0xA96E616Du, static_cast<unsigned int>(code));
-  EXPECT_EQ(0x7Fu, b);
-  // At the end every reader fails and leaves its value alone.
+  const auto values = [&] { return std::make_tuple(i, s, ll, static_cast<unsigned int>(code), b); };
+  const auto read = values();
+  EXPECT_EQ(read, std::make_tuple(4294967294u, 32769u, 4294967296ull, 0xA96E616Du, 0x7Fu));
+  // At the end, or with too few bytes left, every reader fails and leaves its value alone.
   EXPECT_FALSE(f->readInt(i) || f->readShort(s) || f->readLongLong(ll) || f->readFourcc(code) || f->readByte(b));
-  EXPECT_EQ(4294967294u, i);
-  EXPECT_EQ(0xA96E616Du, static_cast<unsigned int>(code));
-  // Too few bytes left fails as well.
   f->seek(-3, TagLib::File::End);
   EXPECT_FALSE(f->readInt(i));
-  EXPECT_EQ(4294967294u, i);
   f->seek(-1, TagLib::File::End);
   EXPECT_FALSE(f->readShort(s));
-  EXPECT_EQ(32769u, s);
+  EXPECT_EQ(values(), read);
 }
 
 TEST(Mp4Readers, SizeAndType)
@@ -67,25 +61,22 @@ TEST(Mp4Readers, ReadAvailableStopsAtTheEnd)
 
 TEST(Mp4Fourcc, FromTextAndBack)
 {
+  using TagLib::String;
   EXPECT_EQ(0u, static_cast<unsigned int>(Fourcc()));
-  EXPECT_EQ(0x6D6F6F76u, static_cast<unsigned int>(Fourcc(TagLib::String("moov"))));
-  EXPECT_EQ(0u, static_cast<unsigned int>(Fourcc(TagLib::String("moo"))));
-  EXPECT_TRUE(Fourcc(TagLib::String("moovx")) == Fourcc(TagLib::String("moov")));
-  EXPECT_TRUE(Fourcc(TagLib::String("MOOV")) != Fourcc(TagLib::String("moov")));
-  EXPECT_EQ(TagLib::String("mp4a"), Fourcc(TagLib::String("mp4a")).toString());
-
-  const Fourcc nam(TagLib::String("\251nam", TagLib::String::Latin1));
+  EXPECT_EQ(0x6D6F6F76u, static_cast<unsigned int>(Fourcc(String("moov"))));
+  EXPECT_EQ(0u, static_cast<unsigned int>(Fourcc(String("moo"))));
+  EXPECT_TRUE(Fourcc(String("moovx")) == Fourcc(String("moov")) && Fourcc(String("MOOV")) != Fourcc(String("moov")));
+  EXPECT_EQ(String("mp4a"), Fourcc(String("mp4a")).toString());
+  const Fourcc nam(String("\251nam", String::Latin1));
   EXPECT_EQ(0xA96E616Du, static_cast<unsigned int>(nam));
-  EXPECT_EQ(4u, nam.toString().size());
-  EXPECT_EQ(TagLib::ByteVector("\251nam"), nam.toString().data(TagLib::String::Latin1));
-
+  EXPECT_EQ(TagLib::ByteVector("\251nam"), nam.toString().data(String::Latin1));
   Fourcc code;
   char text[] = "trkn";
   code = text;
   EXPECT_EQ(0x74726B6Eu, static_cast<unsigned int>(code));
-  code = 0x00616200u;
-  EXPECT_EQ(4u, code.toString().size()) << "zero bytes become zero characters";
-  EXPECT_EQ(TagLib::String("ab"), code.toString().substr(1, 2));
+  code = 0x00616200u; // zero bytes become zero characters
+  EXPECT_EQ(String("ab"), code.toString().substr(1, 2));
+  EXPECT_EQ(4u, code.toString().size());
 }
 
 TEST(Mp4Readers, SystemsLength)

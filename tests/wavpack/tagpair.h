@@ -11,14 +11,13 @@
 
 #include <sys/stat.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include <id3v1tag.h>
 
-#include "testfiles.h"
 #include "common/combinedtag.h"
+#include "testfiles.h"
 
 namespace brenvo_test {
 
@@ -48,44 +47,13 @@ int tagsIn(typename Format::File &f)
   return (v1 ? 1 : 0) | (rich ? 2 : 0);
 }
 
-//! An empty rich tag stands in whenever no ID3v1 tag is left.
-inline int standIn(int bits) { return bits & 1 ? bits : bits | 2; }
-
-/*!
- * Opens \a path, edits and saves it. The file must then be \a audio with
- * exactly the tags in memory where the format puts them, and a fresh object
- * must read what was saved.
- */
-template <class Format>
-void saveChecked(const std::string &path, const std::string &audio,
-                const std::function<void(typename Format::File &)> &edit)
-{
-  std::string expected, shown;
-  int bits = 0;
-  {
-    typename Format::File f(path.c_str());
-    edit(f);
-    EXPECT_TRUE(f.save());
-    bits = tagsIn<Format>(f);
-    expected = Format::layout(bits & 2 ? bytes(Format::rich(f, false)->render()) : "", audio,
-                              bits & 1 ? bytes(f.ID3v1Tag()->render()) : "");
-    shown = fields(f.tag());
-  }
-  const std::string saved = readFile(path);
-  EXPECT_TRUE(saved == expected) << saved.size() << " bytes saved, expected " << expected.size();
-  typename Format::File fresh(path.c_str());
-  EXPECT_EQ(tagsIn<Format>(fresh), bits);
-  EXPECT_EQ(fields(fresh.tag()), shown);
-}
-
 //! A missing or read-only file is not saved, and the read-only one keeps its bytes (also for root).
 template <class Format>
 void refusedSaves()
 {
   TempDir dir;
   typename Format::File missing((dir.path() + "/missing" + Format::name).c_str());
-  EXPECT_FALSE(missing.isValid());
-  EXPECT_FALSE(missing.save());
+  EXPECT_FALSE(missing.isValid() || missing.save());
   const std::string content = Format::layout("", Format::media(), id3v1Tag());
   const std::string path = dir.write(Format::name, content);
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
@@ -98,18 +66,8 @@ void refusedSaves()
   EXPECT_EQ(readFile(path), content);
 }
 
-//! What a file shows: rate, channels, bits per sample, length, bit rate, the tags it holds, then the fields.
-template <class Format>
-std::string readout(typename Format::File &f)
-{
-  const auto *p = f.audioProperties();
-  std::string s;
-  for(int v : {p->sampleRate(), p->channels(), p->bitsPerSample(), p->length(), p->bitrate(), tagsIn<Format>(f)})
-    s += std::to_string(v) + " ";
-  return s + fields(f.tag());
-}
-
-//! A file's bytes, its readout(), and where the audio is that a save must keep.
+//! A file's bytes, what it shows (rate, channels, bits per sample, length,
+//! bit rate, the tags it holds, then the fields), and where the audio is that a save must keep.
 struct Case
 {
   std::string name, content, read;
@@ -126,8 +84,10 @@ Case found(const std::string &name, const std::string &content, const std::strin
 
 /*!
  * Each file read, then edited in every way (creating only the \a creatable
- * tags) and saved once or twice by the same object. Tag locations read from a
- * damaged file are checked before save() may write there.
+ * tags) and saved once or twice by the same object. The file must then be its
+ * audio with exactly the tags in memory where the format puts them, and a fresh
+ * object must read what was saved. Tag locations read from a damaged file are
+ * checked before save() may write there.
  */
 template <class Format>
 void readAndSave(const std::vector<Case> &cases, int creatable = 3)
@@ -143,8 +103,15 @@ void readAndSave(const std::vector<Case> &cases, int creatable = 3)
                      (e.set ? " set" : "") + " again " + std::to_string(again));
         TempDir dir;
         const std::string path = dir.write(Format::name, c.content);
-        saveChecked<Format>(path, c.content.substr(c.audioFrom, c.audioCount), [&](typename Format::File &f) {
-          EXPECT_EQ(readout<Format>(f), c.read);
+        std::string expected, shown;
+        int bits = 0;
+        {
+          typename Format::File f(path.c_str());
+          const auto *p = f.audioProperties();
+          std::string read;
+          for(int v : {p->sampleRate(), p->channels(), p->bitsPerSample(), p->length(), p->bitrate(), tagsIn<Format>(f)})
+            read += std::to_string(v) + " ";
+          EXPECT_EQ(read + fields(f.tag()), c.read);
           const int before = tagsIn<Format>(f);
           f.remove(e.remove);
           if((e.remove & 2) && Format::rich(f, false)) {
@@ -156,17 +123,29 @@ void readAndSave(const std::vector<Case> &cases, int creatable = 3)
             Format::rich(f, true)->setTitle(TagLib::String("Dvořák", TagLib::String::UTF8));
           if(e.set)
             f.tag()->setYear(2024);
-          EXPECT_EQ(tagsIn<Format>(f), standIn(before & ~e.remove) | e.create);
+          // An empty rich tag stands in whenever no ID3v1 tag is left.
+          const int left = before & ~e.remove;
+          EXPECT_EQ(tagsIn<Format>(f), (left & 1 ? left : left | 2) | e.create);
           if(again > 0) {
             EXPECT_TRUE(f.save());
           }
-          if(again == 2 && Format::rich(f, false))   // past any padding, so the rich tag must grow
+          if(again == 2 && Format::rich(f, false)) // past any padding, so the rich tag must grow
             Format::rich(f, false)->setComment(std::string(3000, 'g'));
           if(again == 2 || again == 3)
             f.tag()->setTitle(again == 2 ? "a longer title" : "");
           if(again == 4)
             f.remove(3);
-        });
+          EXPECT_TRUE(f.save());
+          bits = tagsIn<Format>(f);
+          expected = Format::layout(bits & 2 ? bytes(Format::rich(f, false)->render()) : "",
+                                    c.content.substr(c.audioFrom, c.audioCount), bits & 1 ? bytes(f.ID3v1Tag()->render()) : "");
+          shown = fields(f.tag());
+        }
+        const std::string saved = readFile(path);
+        EXPECT_TRUE(saved == expected) << saved.size() << " bytes saved, expected " << expected.size();
+        typename Format::File fresh(path.c_str());
+        EXPECT_EQ(tagsIn<Format>(fresh), bits);
+        EXPECT_EQ(fields(fresh.tag()), shown);
       }
 }
 

@@ -1,4 +1,4 @@
-// The WavPack file and the combined tag it presents, on built bytes and on
+// The WavPack file and the tags it presents, on built bytes and on
 // the samples made by tests/data/wavpack/make.sh.
 #include <gtest/gtest.h>
 
@@ -51,17 +51,6 @@ std::vector<int> values(const TagLib::ByteVector &block)
 {
   const Properties p(block, 1250000);
   return {p.sampleRate(), p.channels(), p.bitsPerSample(), p.length(), p.bitrate(), p.version()};
-}
-
-void fill(TagLib::Tag *tag, const std::string &s, const char *genre, unsigned int number)
-{
-  tag->setTitle(s + "t");
-  tag->setArtist(s + "a");
-  tag->setAlbum(s + "l");
-  tag->setComment(s + "c");
-  tag->setGenre(genre);   // ID3v1 knows only the standard genres
-  tag->setYear(number);
-  tag->setTrack(number % 100);
 }
 
 } // namespace
@@ -125,21 +114,4 @@ TEST(WavPackProperties, FromTheBlockHeader)
   wrong[0] = 'W';
   for(const TagLib::ByteVector &notAHeader : {wrong, header(stereo16, 441000).mid(0, 31), TagLib::ByteVector()})
     EXPECT_EQ(values(notAHeader), std::vector<int>(6, 0));
-}
-
-TEST(CombinedTag, ReadsEachFieldFromTheFirstTagElseTheSecondAndWritesBoth)
-{
-  TagLib::APE::Tag first;
-  TagLib::ID3v1::Tag second;
-  TagLib::CombinedTag both(&first, &second);
-  fill(&second, "2", "Jazz", 1999);
-  first.setArtist("1a");
-  first.setTrack(7);
-  EXPECT_EQ(fields(&both), "2t|1a|2l|2c|Jazz|1999|7");
-  fill(&first, "1", "Rock", 2005);
-  EXPECT_EQ(fields(&both), "1t|1a|1l|1c|Rock|2005|5");
-  fill(&both, "", "Blues", 2001);
-  both.setGenre("");   // empties both, so nothing shows through
-  EXPECT_EQ(fields(&first), "t|a|l|c||2001|1");
-  EXPECT_EQ(fields(&second), "t|a|l|c||2001|1");
 }

@@ -30,13 +30,10 @@ std::string subBlock(std::uint8_t id, const std::string &data)
 {
   const std::size_t words = (data.size() + 1) / 2;
   ByteBuilder b;
-  b.u8(static_cast<std::uint8_t>(id | (data.size() % 2 ? 0x40 : 0) | (words > 255 ? 0x80 : 0)));
+  b.u8(static_cast<std::uint8_t>(id | (data.size() % 2 ? 0x40 : 0) | (words > 255 ? 0x80 : 0))).u8(static_cast<std::uint8_t>(words));
   if(words > 255)
-    b.le16(static_cast<std::uint16_t>(words)).u8(static_cast<std::uint8_t>(words >> 16));
-  else
-    b.u8(static_cast<std::uint8_t>(words));
-  b.text(data).fill(data.size() % 2);
-  return b.str();
+    b.u8(static_cast<std::uint8_t>(words >> 8)).u8(static_cast<std::uint8_t>(words >> 16));
+  return b.text(data).fill(data.size() % 2).str();
 }
 
 std::string block(std::uint32_t flags, std::uint32_t index, std::uint32_t samples, std::uint32_t total,
@@ -47,12 +44,8 @@ std::string block(std::uint32_t flags, std::uint32_t index, std::uint32_t sample
   for(const std::string &s : subBlocks)
     body.text(s);
   body.text(subBlock(0x0A, std::string(40, 'U')));  // the audio bitstream
-  return ByteBuilder()
-    .text("wvpk").le32(sizeField ? sizeField : static_cast<std::uint32_t>(24 + body.str().size()))
-    .le16(0x410).u8(0).u8(totalHigh)
-    .le32(total).le32(index).le32(samples).le32(flags)
-    .le32(0xC0FFEE)
-    .append(body).str();
+  return ByteBuilder().text("wvpk").le32(sizeField ? sizeField : static_cast<std::uint32_t>(24 + body.str().size()))
+    .le16(0x410).u8(0).u8(totalHigh).le32(total).le32(index).le32(samples).le32(flags).le32(0xC0FFEE).append(body).str();
 }
 
 std::string apeTag(const std::string &value)
@@ -67,8 +60,7 @@ struct Case
 {
   const char *what;
   std::string bytes;
-  int sampleRate, channels, bitsPerSample, milliseconds;
-  int kbps = -1;  // checked for encoder files
+  int sampleRate, channels, bitsPerSample, milliseconds, kbps = -1; // the bit rate checked for encoder files
 };
 
 Case encoded(const char *name, int milliseconds, int sampleRate, int channels, int bitsPerSample, int kbps)
@@ -119,10 +111,7 @@ std::vector<Case> cases()
     encoded("rate37800-ape.wv", 100, 37800, 2, 16, 154),
     encoded("hybrid.wv", 300, 16000, 2, 16, 78),
     encoded("dsd64.wv", 30, 352800, 2, 1, 1305),
-    encoded("streamed-ape-id3v1.wv", 500, 8000, 2, 16, 55),
-    encoded("stereo16-ape.wv", 1000, 44100, 2, 16, 163),
-    encoded("stereo24-notag.wv", 500, 32000, 2, 24, 366),
-    encoded("mono16-id3v1.wv", 1000, 22050, 1, 16, 95),
+    encoded("streamed-ape-id3v1.wv", 500, 8000, 2, 16, 55), // wvfile_test.cpp reads the other samples
   };
 }
 
@@ -134,9 +123,8 @@ TEST(WavPackStream, PropertiesFromSubBlocksFramesAndTheLastBlock)
     TagLib::WavPack::File f(&stream);
     const TagLib::WavPack::Properties *p = f.audioProperties();
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->sampleRate(), c.sampleRate);
-    EXPECT_EQ(p->channels(), c.channels);
-    EXPECT_EQ(p->bitsPerSample(), c.bitsPerSample);
+    EXPECT_EQ(std::make_tuple(p->sampleRate(), p->channels(), p->bitsPerSample()),
+              std::make_tuple(c.sampleRate, c.channels, c.bitsPerSample));
     EXPECT_NEAR(p->lengthInMilliseconds(), c.milliseconds, c.milliseconds / 100.0);
     if(c.kbps >= 0) {
       EXPECT_NEAR(p->bitrate(), c.kbps, std::max(1.0, c.kbps / 50.0));
