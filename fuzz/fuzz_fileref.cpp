@@ -19,6 +19,7 @@
 
 #include "aac/aacfile.h"
 #include "hostcalls.h"
+#include "tplugins.h"
 #include "trueaudio/ttafile.h"
 #include "wavpack/wvfile.h"
 
@@ -52,7 +53,9 @@ void saveAndReadBack(const std::string &path, bool checkTitle)
   bool saved = false;
   {
     TagLib::FileRef ref(path.c_str());
-    if(ref.isNull() || !ref.tag())
+    // TagLib may open what our resolver refused with a class of its own,
+    // found by content (a Musepack file named .asf): its saves are TagLib's.
+    if(ref.isNull() || !ref.tag() || TagLib::Plugins::formatName(ref.file()).isEmpty())
       return;
     ref.tag()->setTitle(title);
     saved = ref.save();
