@@ -35,7 +35,7 @@ String mp4MimeType(const MP4::CoverArt &art)
 
 MP4::CoverArt::Format mp4Format(const Picture &picture)
 {
-  const String mime = picture.mimeType().isEmpty() ? imageMimeType(picture.data()) : picture.mimeType();
+  const String mime = mimeTypeOf(picture);
   if(mime == "image/png")
     return MP4::CoverArt::PNG;
   if(mime == "image/bmp")
@@ -77,13 +77,8 @@ PictureList taglibPictures(const File *constFile)
   PictureList pictures;
   if(!file)
     return pictures;
-  if(auto *f = dynamic_cast<FLAC::File *>(file)) {
-    for(const FLAC::Picture *p : f->pictureList()) {
-      if(!p->data().isEmpty())
-        pictures.append(Picture(p->data(), p->mimeType(), p->description(), pictureType(p->type())));
-    }
-    return pictures;
-  }
+  if(auto *f = dynamic_cast<FLAC::File *>(file))
+    return flacPictures(f->pictureList());
   if(auto *f = dynamic_cast<MP4::File *>(file)) {
     if(f->tag() && f->tag()->contains("covr")) {
       for(const MP4::CoverArt &art : f->tag()->item("covr").toCoverArtList())
@@ -116,15 +111,9 @@ bool setTaglibPictures(File *file, const PictureList &pictures)
     return false;
   if(auto *f = dynamic_cast<FLAC::File *>(file)) {
     f->removePictures();
-    for(const Picture &picture : pictures) {
-      // The file takes ownership of the picture.
-      auto *p = new FLAC::Picture;
-      p->setData(picture.data());
-      p->setMimeType(picture.mimeType().isEmpty() ? imageMimeType(picture.data()) : picture.mimeType());
-      p->setDescription(picture.description());
-      p->setType(static_cast<FLAC::Picture::Type>(picture.type()));
-      f->addPicture(p);
-    }
+    // The file takes ownership of the blocks.
+    for(const Picture &picture : pictures)
+      f->addPicture(newFlacPicture(picture));
     return true;
   }
   if(auto *f = dynamic_cast<MP4::File *>(file)) {
@@ -142,7 +131,7 @@ bool setTaglibPictures(File *file, const PictureList &pictures)
     for(const Picture &picture : pictures) {
       ASF::Picture p;
       p.setPicture(picture.data());
-      p.setMimeType(picture.mimeType().isEmpty() ? imageMimeType(picture.data()) : picture.mimeType());
+      p.setMimeType(mimeTypeOf(picture));
       p.setDescription(picture.description());
       p.setType(static_cast<ASF::Picture::Type>(picture.type()));
       attributes.append(ASF::Attribute(p));

@@ -29,28 +29,35 @@ String formatName(const File *file)
   return format ? String(format->name) : String();
 }
 
-int lengthInMilliseconds(const AudioProperties *properties)
+namespace {
+
+// The exact length when \a properties are one of this library's, else -1.
+int ownLengthInMilliseconds(const AudioProperties *properties)
 {
-  if(!properties)
-    return 0;
   for(const PluginFormat &format : pluginFormats()) {
     const int ms = format.companion.lengthInMilliseconds(properties);
     if(ms >= 0)
       return ms;
   }
-  return properties->lengthInMilliseconds();
+  return -1;
+}
+
+} // namespace
+
+int lengthInMilliseconds(const AudioProperties *properties)
+{
+  if(!properties)
+    return 0;
+  const int ms = ownLengthInMilliseconds(properties);
+  return ms >= 0 ? ms : properties->lengthInMilliseconds();
 }
 
 int lengthInSeconds(const AudioProperties *properties)
 {
   if(!properties)
     return 0;
-  for(const PluginFormat &format : pluginFormats()) {
-    const int ms = format.companion.lengthInMilliseconds(properties);
-    if(ms >= 0)
-      return ms / 1000;
-  }
-  return properties->lengthInSeconds();
+  const int ms = ownLengthInMilliseconds(properties);
+  return ms >= 0 ? ms / 1000 : properties->lengthInSeconds();
 }
 
 PropertyMap properties(const File *file)

@@ -116,16 +116,14 @@ bool parsePicture(const ByteVector &value, Plugins::Picture &picture)
   }
   if(cursor.remaining() != size || size == 0)
     return false;
-  picture = Plugins::Picture(cursor.rest(), texts[0], texts[1],
-                             type <= Plugins::Picture::PublisherLogo ? static_cast<Plugins::Picture::Type>(type)
-                                                                     : Plugins::Picture::Other);
+  picture = Plugins::Picture(cursor.rest(), texts[0], texts[1], pictureType(static_cast<int>(type)));
   return true;
 }
 
 ByteVector renderPicture(const Plugins::Picture &picture)
 {
   const ByteVector data = picture.data();
-  const String mimeType = picture.mimeType().isEmpty() ? imageMimeType(data) : picture.mimeType();
+  const String mimeType = mimeTypeOf(picture);
   ByteVector value(1, static_cast<char>(picture.type()));
   value.append(renderDWord(data.size()));
   value.append(renderText(mimeType));

@@ -1,7 +1,6 @@
 #include "tagpictures.h"
 
 #include <attachedpictureframe.h>
-#include <flacpicture.h>
 
 namespace TagLib {
 inline namespace BRENVO_NS {
@@ -46,6 +45,31 @@ String imageMimeType(const ByteVector &data)
   return String();
 }
 
+String mimeTypeOf(const Picture &picture)
+{
+  return picture.mimeType().isEmpty() ? imageMimeType(picture.data()) : picture.mimeType();
+}
+
+FLAC::Picture *newFlacPicture(const Picture &picture)
+{
+  auto *block = new FLAC::Picture;
+  block->setData(picture.data());
+  block->setMimeType(mimeTypeOf(picture));
+  block->setDescription(picture.description());
+  block->setType(static_cast<FLAC::Picture::Type>(picture.type()));
+  return block;
+}
+
+PictureList flacPictures(const List<FLAC::Picture *> &blocks)
+{
+  PictureList pictures;
+  for(const FLAC::Picture *p : blocks) {
+    if(!p->data().isEmpty())
+      pictures.append(Picture(p->data(), p->mimeType(), p->description(), pictureType(p->type())));
+  }
+  return pictures;
+}
+
 PictureList id3v2Pictures(const ID3v2::Tag *tag)
 {
   PictureList pictures;
@@ -69,7 +93,7 @@ void setID3v2Pictures(ID3v2::Tag *tag, const PictureList &pictures)
     // The tag takes ownership of the frame.
     auto *frame = new ID3v2::AttachedPictureFrame;
     frame->setPicture(picture.data());
-    frame->setMimeType(picture.mimeType().isEmpty() ? imageMimeType(picture.data()) : picture.mimeType());
+    frame->setMimeType(mimeTypeOf(picture));
     frame->setDescription(picture.description());
     frame->setType(static_cast<ID3v2::AttachedPictureFrame::Type>(picture.type()));
     // Latin-1 unless the description needs more.
@@ -117,16 +141,8 @@ void setAPEPictures(APE::Tag *tag, const PictureList &pictures)
 
 PictureList xiphPictures(const Ogg::XiphComment *comment)
 {
-  PictureList pictures;
-  if(!comment)
-    return pictures;
   // pictureList() is not const in TagLib, but only reads.
-  for(const FLAC::Picture *p : const_cast<Ogg::XiphComment *>(comment)->pictureList()) {
-    if(p->data().isEmpty())
-      continue;
-    pictures.append(Picture(p->data(), p->mimeType(), p->description(), pictureType(p->type())));
-  }
-  return pictures;
+  return comment ? flacPictures(const_cast<Ogg::XiphComment *>(comment)->pictureList()) : PictureList();
 }
 
 void setXiphPictures(Ogg::XiphComment *comment, const PictureList &pictures)
@@ -134,15 +150,9 @@ void setXiphPictures(Ogg::XiphComment *comment, const PictureList &pictures)
   if(!comment)
     return;
   comment->removeAllPictures();
-  for(const Picture &picture : pictures) {
-    // The comment takes ownership of the picture.
-    auto *p = new FLAC::Picture;
-    p->setData(picture.data());
-    p->setMimeType(picture.mimeType().isEmpty() ? imageMimeType(picture.data()) : picture.mimeType());
-    p->setDescription(picture.description());
-    p->setType(static_cast<FLAC::Picture::Type>(picture.type()));
-    comment->addPicture(p);
-  }
+  // The comment takes ownership of the blocks.
+  for(const Picture &picture : pictures)
+    comment->addPicture(newFlacPicture(picture));
 }
 
 } // namespace BRENVO_NS

@@ -2,6 +2,7 @@
 #define BRENVO_TAGPICTURES_H
 
 #include <apetag.h>
+#include <flacpicture.h>
 #include <id3v2tag.h>
 #include <xiphcomment.h>
 
@@ -19,6 +20,14 @@ Plugins::Picture::Type pictureType(int value);
 
 //! The MIME type that the first bytes of \a data announce; empty when unknown.
 String imageMimeType(const ByteVector &data);
+
+//! The MIME type of \a picture: its own, else what its first bytes announce.
+String mimeTypeOf(const Plugins::Picture &picture);
+
+//! \a picture as a FLAC picture block, made with new for an owner that takes it.
+FLAC::Picture *newFlacPicture(const Plugins::Picture &picture);
+//! The pictures of FLAC picture blocks \a blocks; blocks without image bytes are skipped.
+Plugins::PictureList flacPictures(const List<FLAC::Picture *> &blocks);
 
 //! The attached pictures (APIC frames) of \a tag; none for null.
 Plugins::PictureList id3v2Pictures(const ID3v2::Tag *tag);
