@@ -19,6 +19,7 @@
 
 #include "aac/aacfile.h"
 #include "hostcalls.h"
+#include "m4a/mp4file.h"
 #include "tplugins.h"
 #include "trueaudio/ttafile.h"
 #include "wavpack/wvfile.h"
@@ -37,10 +38,18 @@ std::string workDir()
   return dir;
 }
 
+bool isMp4(const std::string &extension)
+{
+  for(const char *mp4 : {".m4a", ".m4b", ".m4p", ".mp4", ".m4v", ".mp4v"})
+    if(extension == mp4)
+      return true;
+  return false;
+}
+
 bool isWritable(const std::string &extension)
 {
   return extension == ".wma" || extension == ".asf" || extension == ".wv" || extension == ".tta" ||
-         extension == ".spx" || extension == ".aac";
+         extension == ".spx" || extension == ".aac" || isMp4(extension);
 }
 
 // Sets a title and saves; when the save succeeds, the file must open again
@@ -67,6 +76,14 @@ void saveAndReadBack(const std::string &path, bool checkTitle)
     std::abort();  // a save reported success but the file does not read back
 }
 
+std::string audioOf(TagLib::File &file)
+{
+  const TagLib::AudioProperties *p = file.audioProperties();
+  return p ? std::to_string(TagLib::Plugins::lengthInMilliseconds(p)) + " " + std::to_string(p->sampleRate()) + " " +
+               std::to_string(p->channels()) + " " + std::to_string(p->bitrate())
+           : std::string();
+}
+
 // remove() every tag, then save: the file must still open.
 template <class FileType>
 void removeAllAndSave(const std::string &path)
@@ -80,6 +97,25 @@ void removeAllAndSave(const std::string &path)
     saved = file.save();
   }
   if(saved && TagLib::FileRef(path.c_str()).isNull())
+    std::abort();
+}
+
+// The item list removed, then a save: the file must open again with no item
+// and the same audio properties (the chunk offsets and the movie box survived).
+void removeItemsAndSave(const std::string &path)
+{
+  std::string before;
+  bool saved = false;
+  {
+    TagLib::MP4::File file(path.c_str());
+    before = audioOf(file);
+    file.remove();
+    saved = file.save();
+  }
+  if(!saved)
+    return;
+  TagLib::MP4::File again(path.c_str());
+  if(!again.tag()->isEmpty() || audioOf(again) != before)
     std::abort();
 }
 
@@ -132,6 +168,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
       removeAllAndSave<TagLib::TTA::File>(path);
     else if(extension == ".aac")
       stripAllAndSave(path);
+    else if(isMp4(extension))
+      removeItemsAndSave(path);
   }
   std::remove(path.c_str());
   return 0;

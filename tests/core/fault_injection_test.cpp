@@ -49,7 +49,8 @@ const std::map<std::string, Format> &formats()
     {".aac", {factory<TagLib::AAC::File>(), Saves::Parts}},
     {".spx", {factory<TagLib::Speex::File>(), Saves::Whole}},
     {".wav", {factory<TagLib::Wav::File>(), Saves::Nothing}},
-    {".m4a", {factory<TagLib::MP4::File>(), Saves::Nothing}},
+    // One write in place, one insert; appending a movie box and freeing the old one is two.
+    {".m4a", {factory<TagLib::MP4::File>(), Saves::Parts}},
     {".aa", {factory<TagLib::Audible::File>(), Saves::Nothing}},
     {".ra", {factory<TagLib::RealMedia::File>(), Saves::Nothing}},
     {".rm", {factory<TagLib::RealMedia::File>(), Saves::Nothing}},

@@ -116,17 +116,6 @@ TEST(Mp4File, MissingFileGivesEmptyTagAndZeroPropertiesAndTheResolverStillTakesI
   }
 }
 
-TEST(Mp4File, SaveAndRemoveNeverWrite)
-{
-  const std::string bytes = file(mvhd(1000, 5000) + tagBoxes(item("\251nam", "Title")));
-  OpenedFile f(bytes);
-  f->tag()->setTitle("Changed");
-  EXPECT_FALSE(f->save());
-  f->remove();
-  EXPECT_EQ(bytes, brenvo_test::readFile(f.path));
-  EXPECT_FALSE(f->readOnly()) << "opened for writing where it can be, and still untouched";
-}
-
 TEST(Mp4File, SurvivesAnyDamagedByte)
 {
   // A complete small file, damaged one byte at a time: every size, count and

@@ -82,12 +82,13 @@ void Mp4ContainerBox<Base>::parse()
   // What the container's own header takes: meta's version and flags too.
   const unsigned int headerSize = this->headerSize();
   MP4::File *file = this->mp4file();
-  // An empty container is recognised before any header is read: the next
-  // header would belong to whatever follows the container.
-  if(!file || this->size() <= headerSize)
+  if(!file)
     return;
   Mp4NestingGuard nesting(*file, this->fourcc());
-  if(!nesting.allowed() || !beginChildren(nesting.path()))
+  // An empty container is recognised before any header is read: the next
+  // header would belong to whatever follows the container. (An empty item
+  // list is still the file's item list.)
+  if(!nesting.allowed() || !beginChildren(nesting.path()) || this->size() <= headerSize)
     return;
 
   // 64 bits, so that a huge child size cannot wrap the sum past the check.

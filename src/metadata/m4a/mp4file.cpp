@@ -7,6 +7,8 @@
 #include "common/fdstream.h"
 #include "mp4audioproperties.h"
 #include "mp4isobox.h"
+#include "mp4itemlistwriter.h"
+#include "mp4items.h"
 #include "mp4propsproxy.h"
 #include "mp4tagsproxy.h"
 
@@ -30,7 +32,11 @@ public:
   long length = 0;
   // The codes of the container boxes being parsed inside each other.
   std::vector<Fourcc> containers;
+  // A read failed: the items may not be the file's, so nothing is saved.
+  bool readFailed = false;
 
+  // Reads the box tree and gives the tag its items.
+  void read(File &file);
   void readTopLevel(File &file);
   // Reads exactly \a count (at most 8) bytes as a big-endian number; false,
   // leaving \a value alone, when the file ends first.
@@ -38,20 +44,59 @@ public:
   bool readNumber(unsigned int count, Value &value);
 };
 
+void File::FilePrivate::read(File &file)
+{
+  boxes.clear();
+  propsProxy.clear();
+  tagsProxy.clear();
+  clearStreamFailure(stream);
+  if(stream && stream->isOpen())
+    readTopLevel(file);
+  readFailed = streamFailed(stream);
+  fillTagFromProxy(tagsProxy, tag);
+}
+
 void File::FilePrivate::readTopLevel(File &file)
 {
   length = stream->length();
   stream->seek(0);
-  unsigned int size = 0;
-  Fourcc code;
-  while(file.readSizeAndType(size, code)) {
-    const long offset = stream->tell();
-    std::unique_ptr<Mp4IsoBox> box(factory.createInstance(&file, code, size, offset));
-    box->parsebox();
-    boxes.push_back(std::move(box));
+  for(;;) {
+    const long start = stream->tell();
+    unsigned int size = 0;
+    Fourcc code;
+    // The box's size and where its content starts.
+    unsigned long long boxSize = 0;
+    long content = start + 8;
+    if(file.readSizeAndType(size, code))
+      boxSize = size;
+    else {
+      // A 64-bit size (large media data) or a last box running to the end
+      // of the file.
+      stream->seek(start);
+      ByteCursor header(stream->readBlock(16));
+      const std::uint32_t small = header.u32be();
+      code = header.u32be();
+      if(small == 1) {
+        boxSize = header.u64be();
+        content = start + 16;
+      }
+      else if(small == 0)
+        boxSize = static_cast<unsigned long long>(length - start);
+      if(!header.ok() || boxSize < static_cast<unsigned long long>(content - start) ||
+         boxSize > static_cast<unsigned long long>(length - start))
+        break;
+    }
+    // The boxes take a 32-bit size counted from an 8-byte header; a bigger
+    // box (media data only, in practice) is passed over.
+    const unsigned long long asRead = boxSize - static_cast<unsigned long long>(content - start - 8);
+    if(asRead <= 0xFFFFFFFFu) {
+      std::unique_ptr<Mp4IsoBox> box(factory.createInstance(&file, code, static_cast<unsigned int>(asRead), content));
+      box->parsebox();
+      boxes.push_back(std::move(box));
+    }
     // Go on at the box's declared end, wherever its parsing stopped; a box
     // that claims more than the file holds ends the loop there.
-    stream->seek(offset + static_cast<long>(size) - 8);
+    stream->seek(start + static_cast<long>(boxSize));
   }
 }
 
@@ -84,9 +129,7 @@ File::File(std::unique_ptr<TagLib::IOStream> owned, TagLib::IOStream *stream)
 {
   d->stream = owned ? owned.get() : stream;
   d->owned = std::move(owned);
-  if(d->stream && d->stream->isOpen())
-    d->readTopLevel(*this);
-  fillTagFromProxy(d->tagsProxy, d->tag);
+  d->read(*this);
 }
 
 File::~File()
@@ -108,11 +151,22 @@ TagLib::AudioProperties *File::audioProperties() const
 
 bool File::save()
 {
-  return false;
+  if(!d->stream || d->readFailed || readOnly())
+    return false;
+  ByteVector items;
+  for(const Mp4Item &item : tagItems(d->tag).items())
+    items.append(item.render());
+  Mp4ItemListWriter writer(d->stream, d->tagsProxy.itemListOffset());
+  if(!writer.write(items))
+    return false;
+  // The boxes moved: read them again, so that a later save starts from the file as it is.
+  d->read(*this);
+  return true;
 }
 
 void File::remove()
 {
+  tagItems(d->tag) = Mp4ItemList();
 }
 
 Mp4TagsProxy *File::tagProxy() const

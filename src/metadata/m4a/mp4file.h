@@ -75,9 +75,17 @@ public:
   Plugins::PictureList pictures() const;
   //! Replaces the cover images by \a pictures, in memory; true.
   bool setPictures(const Plugins::PictureList &pictures);
-  //! MP4 metadata is not written: always false, and the file is untouched.
+  /*!
+   * Writes the tag's items as the file's item list: items the host did not
+   * change keep their bytes as read. The list is rewritten in place when it
+   * fits; otherwise the movie box is rebuilt and, when it stands before the
+   * media data, the media data moves and every chunk offset with it. Returns
+   * true only when the file holds the tag; false, with nothing written, for a
+   * read-only file and for one this class cannot rewrite safely (boxes that
+   * do not add up, a fragmented file, a file read with an error).
+   */
   bool save() override;
-  //! Does nothing: MP4 metadata is not written.
+  //! Removes every item from the tag; the next save() strips the item list from the file.
   void remove();
 
   //! The items of the item list as read, before any change through the tag (owned by the file).

@@ -31,6 +31,11 @@ void Mp4PropsProxy::registerAudioSampleEntry(Mp4AudioSampleEntry *entry)
   d->audioSampleEntry = entry;
 }
 
+void Mp4PropsProxy::clear()
+{
+  *d = Mp4PropsProxyPrivate();
+}
+
 unsigned int Mp4PropsProxy::bitRate() const
 {
   return d->audioSampleEntry ? d->audioSampleEntry->bitrate() : 0;

@@ -26,6 +26,8 @@ public:
 
   void registerMvhd(Mp4MvhdBox *mvhd);
   void registerAudioSampleEntry(Mp4AudioSampleEntry *entry);
+  //! Forgets every registration (the boxes are about to go).
+  void clear();
 
   //! Bits per second; 0 without a sample entry.
   unsigned int bitRate() const;

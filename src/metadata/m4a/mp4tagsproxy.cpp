@@ -44,6 +44,11 @@ unsigned int Mp4TagsProxy::itemListSize() const
   return d->size;
 }
 
+void Mp4TagsProxy::clear()
+{
+  *d = Mp4TagsProxyPrivate();
+}
+
 void Mp4TagsProxy::registerItem(const Mp4Item &item)
 {
   d->items.append(item);

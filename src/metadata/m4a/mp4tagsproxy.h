@@ -37,6 +37,9 @@ public:
   //! The item list box's size as declared, header included; 0 without one.
   unsigned int itemListSize() const;
 
+  //! Forgets the item list and its items, to read the file again.
+  void clear();
+
   //! Appends \a item, read from the item list.
   void registerItem(const Mp4Item &item);
   //! The items as read, in file order.
