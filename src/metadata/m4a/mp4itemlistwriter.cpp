@@ -447,7 +447,7 @@ bool Mp4ItemListWriter::WriterPrivate::rewriteMovie(const ByteVector &items, Box
 
   const std::uint64_t size = movie.size();
   // Where the new box fits the old room, the padding takes the rest: one write, nothing moves.
-  const bool fillRoom = size <= room && (!atEnd || room - size <= 16 * Mp4ItemListWriter::padding);
+  const bool fillRoom = size <= room && (!atEnd || room - size <= 16ULL * Mp4ItemListWriter::padding);
   if(fillRoom) {
     space->content.resize(space->content.size() + static_cast<unsigned int>(room - size));
     writeAt(old.offset, movie.rendered());
