@@ -1,6 +1,6 @@
 // Fuzzes the library as a host uses it: the input bytes become a file with one
 // of the registered extensions, which is opened through TagLib::FileRef, read,
-// changed and saved. For the formats we write (ASF, WavPack, TTA, Speex, AAC),
+// changed and saved. For the formats we write (ASF, WavPack, TTA, Speex, AAC, WAVE),
 // a successful save must leave a file that opens again and reads back the
 // title that was set; WavPack and TTA files also go through remove() and
 // save(), AAC files through an accurate read, strip() and save().
@@ -49,7 +49,7 @@ bool isMp4(const std::string &extension)
 bool isWritable(const std::string &extension)
 {
   return extension == ".wma" || extension == ".asf" || extension == ".wv" || extension == ".tta" ||
-         extension == ".spx" || extension == ".aac" || isMp4(extension);
+         extension == ".spx" || extension == ".aac" || extension == ".wav" || isMp4(extension);
 }
 
 // Sets a title and saves; when the save succeeds, the file must open again

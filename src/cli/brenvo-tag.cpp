@@ -34,7 +34,7 @@ const char usage[] =
   "options -t -a -A -c -g -y -T -s -r --picture, sets those fields and saves the file.\n"
   "Opens every format TagLib reads plus MP4/M4A, ASF/WMA, RealMedia, Audible\n"
   "(.aa), raw AAC, WavPack, Speex, TrueAudio and WAVE. Saves MP4/M4A, ASF/WMA,\n"
-  "raw AAC, WavPack, Speex and TrueAudio files and every format TagLib saves;\n"
+  "raw AAC, WavPack, Speex, TrueAudio and WAVE files and every format TagLib saves;\n"
   "RealMedia and Audible files are read-only.\n"
   "\n"
   "  --json        one JSON object per file and line: file, format, tag (with the\n"

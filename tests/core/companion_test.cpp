@@ -59,7 +59,7 @@ const std::map<std::string, TaglibReader> &taglibReaders()
     {".wv", {oracle<TagLib::WavPack::File>(), true}},
     {".spx", {oracle<TagLib::Ogg::Speex::File>(), true}},
     {".tta", {oracle<TagLib::TrueAudio::File>(), true}},
-    {".wav", {oracle<TagLib::RIFF::WAV::File>(), false}},
+    {".wav", {oracle<TagLib::RIFF::WAV::File>(), true}},
   };
   return readers;
 }
@@ -152,7 +152,8 @@ TEST(Companion, PropertiesAndPicturesSurviveASave)
   TempDir dir;
   for(const char *sample : {"wavpack/stereo16-ape.wv", "wavpack/mono16-id3v1.wv", "trueaudio/mono16-id3v2.tta",
                             "trueaudio/stereo24-id3v1.tta", "speex/wideband.spx", "aac/sine.aac",
-                            "asf/ffmpeg-tags.wma", "asf/mutagen-tags.wma", "asf/mutagen-keys.wma", "asf/untagged.asf"}) {
+                            "asf/ffmpeg-tags.wma", "asf/mutagen-tags.wma", "asf/mutagen-keys.wma", "asf/untagged.asf",
+                            "wav/info.wav", "wav/both.wav"}) {
     SCOPED_TRACE(sample);
     const std::string path = dir.copy(dataPath(sample), "f" + extensionOf(sample));
     PropertyMap expected;

@@ -48,7 +48,8 @@ const std::map<std::string, Format> &formats()
     // As for TTA, with the APE and ID3v1 tags at the end written together.
     {".aac", {factory<TagLib::AAC::File>(), Saves::Parts}},
     {".spx", {factory<TagLib::Speex::File>(), Saves::Whole}},
-    {".wav", {factory<TagLib::Wav::File>(), Saves::Nothing}},
+    // Each tag chunk is written in its place, then the RIFF size.
+    {".wav", {factory<TagLib::Wav::File>(), Saves::Parts}},
     // One write in place, one insert; appending a movie box and freeing the old one is two.
     {".m4a", {factory<TagLib::MP4::File>(), Saves::Parts}},
     {".aa", {factory<TagLib::Audible::File>(), Saves::Nothing}},

@@ -1,0 +1,219 @@
+#include "wavinfotag.h"
+
+#include <cstdint>
+
+#include "common/bytecursor.h"
+
+namespace TagLib {
+namespace Wav {
+inline namespace BRENVO_NS {
+
+namespace {
+
+const ByteVector listType("INFO", 4);
+const ByteVector titleId("INAM", 4);
+const ByteVector artistId("IART", 4);
+const ByteVector albumId("IPRD", 4);
+const ByteVector commentId("ICMT", 4);
+const ByteVector genreId("IGNR", 4);
+const ByteVector dateId("ICRD", 4);
+const ByteVector partId("IPRT", 4);
+const ByteVector trackId("ITRK", 4);
+
+bool isValidUtf8(const ByteVector &bytes)
+{
+  const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+  const std::size_t size = bytes.size();
+  std::size_t i = 0;
+  while(i < size) {
+    const unsigned char c = p[i];
+    std::size_t more = 0;
+    std::uint32_t code = 0;
+    if(c < 0x80) {
+      ++i;
+      continue;
+    }
+    if(c >= 0xC2 && c <= 0xDF) {
+      more = 1;
+      code = c & 0x1Fu;
+    }
+    else if(c >= 0xE0 && c <= 0xEF) {
+      more = 2;
+      code = c & 0x0Fu;
+    }
+    else if(c >= 0xF0 && c <= 0xF4) {
+      more = 3;
+      code = c & 0x07u;
+    }
+    else {
+      return false;
+    }
+    if(more >= size - i)
+      return false;
+    for(std::size_t k = 1; k <= more; ++k) {
+      if((p[i + k] & 0xC0) != 0x80)
+        return false;
+      code = (code << 6) | (p[i + k] & 0x3Fu);
+    }
+    // Overlong forms, surrogates and code points past Unicode's last.
+    if((more == 2 && code < 0x800) || (more == 3 && code < 0x10000) || (code >= 0xD800 && code <= 0xDFFF) ||
+       code > 0x10FFFF)
+      return false;
+    i += more + 1;
+  }
+  return true;
+}
+
+String decode(const ByteVector &bytes)
+{
+  // Older writers used the system's single-byte code page; Latin-1 is the
+  // common reading of that, and invalid UTF-8 is almost always such text.
+  return String(bytes, isValidUtf8(bytes) ? String::UTF8 : String::Latin1);
+}
+
+ByteVector encode(const String &s)
+{
+  for(auto c : s) {
+    if(static_cast<unsigned long>(c) > 0xFF)
+      return s.data(String::UTF8);
+  }
+  return s.data(String::Latin1);
+}
+
+bool isFieldId(const ByteVector &id)
+{
+  if(id.size() != 4)
+    return false;
+  for(char c : id) {
+    if(c < 0x20 || c > 0x7E)
+      return false;
+  }
+  return true;
+}
+
+// The number at the start of \a text ("2001" of "2001-05-03"), 0 without one.
+unsigned int leadingNumber(const String &text)
+{
+  const std::string s = text.to8Bit(false);
+  std::size_t i = s.find_first_not_of(' ');
+  unsigned int value = 0;
+  // Nine digits cannot overflow.
+  for(int digits = 0; i < s.size() && s[i] >= '0' && s[i] <= '9' && digits < 9; ++i, ++digits)
+    value = value * 10 + static_cast<unsigned int>(s[i] - '0');
+  return value;
+}
+
+} // namespace
+
+InfoTag::InfoTag() = default;
+
+InfoTag::InfoTag(const ByteVector &data)
+{
+  ByteCursor cursor(data);
+  if(cursor.bytes(4) != listType)
+    return;
+  while(cursor.has(8)) {
+    const ByteVector id = cursor.bytes(4);
+    const std::uint32_t size = cursor.u32le();
+    ByteCursor body = cursor.sub(size);
+    if(!body.ok())
+      break;
+    ByteVector text = body.rest();
+    const int zero = text.find('\0');
+    if(zero >= 0)
+      text.resize(static_cast<unsigned int>(zero));
+    fields_[id] = decode(text);
+    // The pad byte of an odd-sized field; the last one may lack it.
+    if(size & 1)
+      cursor.skip(cursor.has(1) ? 1 : 0);
+  }
+}
+
+InfoTag::~InfoTag() = default;
+
+String InfoTag::title() const { return fieldText(titleId); }
+String InfoTag::artist() const { return fieldText(artistId); }
+String InfoTag::album() const { return fieldText(albumId); }
+String InfoTag::comment() const { return fieldText(commentId); }
+String InfoTag::genre() const { return fieldText(genreId); }
+unsigned int InfoTag::year() const { return leadingNumber(fieldText(dateId)); }
+
+unsigned int InfoTag::track() const
+{
+  return leadingNumber(fields_.contains(partId) ? fieldText(partId) : fieldText(trackId));
+}
+
+void InfoTag::setTitle(const String &s) { setFieldText(titleId, s); }
+void InfoTag::setArtist(const String &s) { setFieldText(artistId, s); }
+void InfoTag::setAlbum(const String &s) { setFieldText(albumId, s); }
+void InfoTag::setComment(const String &s) { setFieldText(commentId, s); }
+void InfoTag::setGenre(const String &s) { setFieldText(genreId, s); }
+
+void InfoTag::setYear(unsigned int i)
+{
+  setFieldText(dateId, i ? String::number(static_cast<int>(i)) : String());
+}
+
+void InfoTag::setTrack(unsigned int i)
+{
+  const String text = i ? String::number(static_cast<int>(i)) : String();
+  setFieldText(partId, text);
+  // Readers that know only ITRK must not keep seeing the old number.
+  if(fields_.contains(trackId) || text.isEmpty())
+    setFieldText(trackId, text);
+}
+
+bool InfoTag::isEmpty() const
+{
+  for(const auto &field : fields_) {
+    if(!field.second.isEmpty())
+      return false;
+  }
+  return true;
+}
+
+InfoTag::FieldMap InfoTag::fieldListMap() const
+{
+  return fields_;
+}
+
+String InfoTag::fieldText(const ByteVector &id) const
+{
+  return fields_.value(id);
+}
+
+void InfoTag::setFieldText(const ByteVector &id, const String &s)
+{
+  if(!isFieldId(id))
+    return;
+  if(s.isEmpty())
+    fields_.erase(id);
+  else
+    fields_[id] = s;
+}
+
+void InfoTag::removeField(const ByteVector &id)
+{
+  fields_.erase(id);
+}
+
+ByteVector InfoTag::render() const
+{
+  ByteVector data(listType);
+  for(const auto &field : fields_) {
+    if(field.second.isEmpty())
+      continue;
+    ByteVector text = encode(field.second);
+    text.append('\0');
+    data.append(field.first);
+    data.append(ByteVector::fromUInt(text.size(), false));
+    data.append(text);
+    if(text.size() & 1)
+      data.append('\0');
+  }
+  return data;
+}
+
+} // namespace BRENVO_NS
+} // namespace Wav
+} // namespace TagLib
