@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include <id3v1genres.h>
 #include <tpropertymap.h>
 
 #include "../wavpack/tagpair.h"
@@ -39,7 +40,8 @@ struct TTA
   static bool hasRich(const std::string &file) { return file.compare(0, 3, "ID3") == 0; }
 };
 
-enum How { ThroughTag, AfterValuesTooLong, ThroughProperties };
+// SavedAsRead: the file's own ID3v1.0 tag holds the values; nothing is set.
+enum How { ThroughTag, AfterValuesTooLong, ThroughProperties, SavedAsRead };
 
 // The seven fields set, whether the rich tag must hold them, the formats the
 // row applies to (1 WavPack, 2 TrueAudio), and how they are set.
@@ -65,10 +67,20 @@ const Case cases[] = {
   // TagLib renders ID3v1.1, whose comment is 28 bytes, also without a track.
   {"29-byte comment, no track", "Plain title", "Someone", "An album", std::string(29, 'c'), "Rock", 1999, 0, true},
   {"fits after values too long", "Plain title", "Someone", "An album", "A comment", "Rock", 1999, 7, false, 3, AfterValuesTooLong},
+  {"ID3v1.0 comment of 30 bytes", "Plain title", "Someone", "An album", std::string(30, 'c'), "Rock", 1999, 0, true, 3, SavedAsRead},
   {"title outside Latin-1 by properties", "☃", "Someone", "An album", "A comment", "Rock", 1999, 7, true, 3, ThroughProperties},
 };
 
 String utf8(const std::string &s) { return String(s, String::UTF8); }
+
+std::string padded(const std::string &s, std::size_t size) { return s + std::string(size - s.size(), '\0'); }
+
+// An ID3v1.0 tag: a comment of 30 bytes, no track.
+std::string id3v10Tag(const Case &c)
+{
+  return "TAG" + padded(c.title, 30) + padded(c.artist, 30) + padded(c.album, 30) + std::to_string(c.year) +
+         padded(c.comment, 30) + std::string(1, static_cast<char>(TagLib::ID3v1::genreIndex(c.genre)));
+}
 
 void set(TagLib::Tag &t, const Case &c)
 {
@@ -103,14 +115,15 @@ print('|'.join(values), end='')
 template <class Format>
 void saveCases()
 {
-  const std::string original = readFile(dataPath(Format::sample));
-  const std::string audio = original.substr(0, original.size() - 128);
+  const std::string sample = readFile(dataPath(Format::sample));
+  const std::string audio = sample.substr(0, sample.size() - 128);
   const bool mutagen = std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0;
   for(const Case &c : cases) {
     if(!(c.formats & Format::bit))
       continue;
     SCOPED_TRACE(std::string(Format::name) + ": " + c.name);
     TempDir dir;
+    const std::string original = c.how == SavedAsRead ? audio + id3v10Tag(c) : sample;
     const std::string path = dir.write(Format::name, original);
     TagLib::ID3v1::Tag expectedID3v1;   // what ID3v1 keeps of the values
     set(expectedID3v1, c);
@@ -131,7 +144,7 @@ void saveCases()
           map.replace(field.first, utf8(field.second));
         EXPECT_TRUE(TagLib::Plugins::setProperties(&f, map).isEmpty());
       }
-      else
+      else if(c.how != SavedAsRead)
         set(*f.tag(), c);
       shown = fields(f.tag());
       properties = TagLib::Plugins::properties(&f);
