@@ -148,7 +148,7 @@ void saveCases()
         set(*f.tag(), c);
       shown = fields(f.tag());
       properties = TagLib::Plugins::properties(&f);
-      EXPECT_TRUE(f.save());
+      EXPECT_TRUE(f.save() && f.save()) << "saved twice by the same object";
     }
     const std::string expected = c.title + "|" + c.artist + "|" + c.album + "|" + c.comment + "|" + c.genre + "|" +
                                  std::to_string(c.year) + "|" + std::to_string(c.track);
