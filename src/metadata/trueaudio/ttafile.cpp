@@ -111,7 +111,7 @@ bool File::save()
 
   // ID3v2 first: changing it moves everything after it, the ID3v1 tag too.
   bool written = true;
-  if(ID3v2::Tag *id3v2 = d->tags.rich())
+  if(ID3v2::Tag *id3v2 = d->tags.richTagToSave())
     written = d->layout.write(d->id3v2, id3v2->render(), 0);
   else
     written = d->layout.remove(d->id3v2);

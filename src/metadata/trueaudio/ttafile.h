@@ -62,8 +62,9 @@ public:
   void setID3v2FrameFactory(const ID3v2::FrameFactory *factory);
 
   /*!
-   * The ID3v2 tag, the ID3v1 tag, or both as a CombinedTag (ID3v2 first). A
-   * file without tags presents an empty ID3v2 tag; null only when the file
+   * The ID3v2 tag, or, when there is an ID3v1 tag, a CombinedTag of the
+   * ID3v2 tag (or, while there is none, one not yet saved) and the ID3v1 tag.
+   * A file without tags presents an empty ID3v2 tag; null only when the file
    * could not be opened.
    */
   TagLib::Tag *tag() const override;
@@ -90,10 +91,17 @@ public:
    * since it moves everything after it, then the ID3v1 tag at its end. False
    * when the file cannot be written, when reading it failed, or when a write
    * failed (when the second write fails, the new ID3v2 tag stays).
+   *
+   * A file with only an ID3v1 tag gains an ID3v2 tag when a value set through
+   * tag() would not survive in the ID3v1 tag (long or non-Latin-1 text, a
+   * track above 255, a genre not in its list, a year past 9999).
    */
   bool save() override;
 
-  //! The ID3v2 tag; with \a create, an empty one is made when there is none.
+  /*!
+   * The ID3v2 tag; with \a create, one is made when there is none, holding the
+   * values given to tag() while there was none.
+   */
   ID3v2::Tag *ID3v2Tag(bool create = false);
   //! The ID3v1 tag; with \a create, an empty one is made when there is none.
   ID3v1::Tag *ID3v1Tag(bool create = false);

@@ -86,7 +86,7 @@ bool File::save()
     return false;
   // The APE tag stands before the ID3v1 tag, and both end the file: one write
   // replaces them together.
-  APE::Tag *ape = d->tags.rich();
+  APE::Tag *ape = d->tags.richTagToSave();
   ID3v1::Tag *id3v1 = d->tags.id3v1();
   return d->layout.writeTail({{&d->ape, ape ? ape->render() : ByteVector()},
                               {&d->id3v1, id3v1 ? id3v1->render() : ByteVector()}});

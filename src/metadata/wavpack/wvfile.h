@@ -48,8 +48,9 @@ public:
   File &operator=(const File &) = delete;
 
   /*!
-   * The APE tag, the ID3v1 tag, or both as a CombinedTag (APE first). Never
-   * null: a file without tags presents an empty APE tag.
+   * The APE tag, or, when there is an ID3v1 tag, a CombinedTag of the APE
+   * tag (or, while there is none, one not yet saved) and the ID3v1 tag.
+   * Never null: a file without tags presents an empty APE tag.
    */
   TagLib::Tag *tag() const override;
   //! Null when the properties were not read.
@@ -75,10 +76,17 @@ public:
    * after it end the file and are rewritten together in one write. False
    * when the file cannot be written, when reading it failed, or when a write
    * failed.
+   *
+   * A file with only an ID3v1 tag gains an APE tag when a value set through
+   * tag() would not survive in the ID3v1 tag (long or non-Latin-1 text, a
+   * track above 255, a genre not in its list, a year past 9999).
    */
   bool save() override;
 
-  //! The APE tag; with \a create, an empty one is made when there is none.
+  /*!
+   * The APE tag; with \a create, one is made when there is none, holding the
+   * values given to tag() while there was none.
+   */
   APE::Tag *APETag(bool create = false);
   //! The ID3v1 tag; with \a create, an empty one is made when there is none.
   ID3v1::Tag *ID3v1Tag(bool create = false);
