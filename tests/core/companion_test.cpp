@@ -41,12 +41,14 @@ Oracle oracle()
   return [](const char *path) { return std::make_unique<TaglibFile>(path); };
 }
 
-// TagLib's own reader of each extension it reads, and whether our property
-// map must already equal TagLib's for it.
+// TagLib's own reader of each extension it reads, whether our property map
+// must already equal TagLib's for it, and whether ours may hold fields TagLib
+// does not show.
 struct TaglibReader
 {
   Oracle open;
   bool sameProperties;
+  bool moreFields = false;
 };
 
 const std::map<std::string, TaglibReader> &taglibReaders()
@@ -59,7 +61,8 @@ const std::map<std::string, TaglibReader> &taglibReaders()
     {".wv", {oracle<TagLib::WavPack::File>(), true}},
     {".spx", {oracle<TagLib::Ogg::Speex::File>(), true}},
     {".tta", {oracle<TagLib::TrueAudio::File>(), true}},
-    {".wav", {oracle<TagLib::RIFF::WAV::File>(), true}},
+    // TagLib 1.13 shows only the common INFO fields.
+    {".wav", {oracle<TagLib::RIFF::WAV::File>(), true, true}},
   };
   return readers;
 }
@@ -137,7 +140,14 @@ TEST(Companion, PropertiesAreTaglibsForTheSameFile)
     const TagLib::FileRef ref(path.c_str());
     const PropertyMap theirs = reader->second.open(path.c_str())->properties();
     const PropertyMap ours = TagLib::Plugins::properties(ref.file());
-    EXPECT_TRUE(ours == theirs) << "ours:\n" << ours.toString().to8Bit(true) << "TagLib's:\n" << theirs.toString().to8Bit(true);
+    PropertyMap shown = ours;
+    if(reader->second.moreFields) {
+      for(const auto &field : ours) {
+        if(!theirs.contains(field.first))
+          shown.erase(field.first);
+      }
+    }
+    EXPECT_TRUE(shown == theirs) << "ours:\n" << ours.toString().to8Bit(true) << "TagLib's:\n" << theirs.toString().to8Bit(true);
     ++compared;
   }
   EXPECT_GE(compared, 12u);

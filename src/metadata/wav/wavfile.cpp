@@ -348,15 +348,26 @@ bool File::writeTags(bool id3v2, bool info)
 PropertyMap File::properties() const
 {
   // TagLib presents the ID3v2 tag's fields, or the INFO tag's when it has none.
-  if(!d->id3v2->isEmpty())
-    return d->id3v2->properties();
-  return d->info->TagLib::Tag::properties();
+  PropertyMap map = d->id3v2->isEmpty() ? d->info->TagLib::Tag::properties() : d->id3v2->properties();
+  // TagLib shows no other INFO field; they are the file's fields all the same.
+  for(const auto &field : d->info->otherProperties()) {
+    if(!map.contains(field.first))
+      map.insert(field.first, field.second);
+  }
+  return map;
 }
 
 PropertyMap File::setProperties(const PropertyMap &properties)
 {
   d->info->TagLib::Tag::setProperties(properties);
-  return d->id3v2->setProperties(properties);
+  const PropertyMap notInfo = d->info->setOtherProperties(properties);
+  PropertyMap unsupported = d->id3v2->setProperties(properties);
+  // What the INFO tag took is stored, whatever the ID3v2 tag made of it.
+  for(const auto &entry : properties) {
+    if(!notInfo.contains(entry.first))
+      unsupported.erase(entry.first);
+  }
+  return unsupported;
 }
 
 void File::removeUnsupportedProperties(const StringList &properties)

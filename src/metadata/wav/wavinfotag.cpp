@@ -73,11 +73,48 @@ String decode(const ByteVector &bytes)
 
 ByteVector encode(const String &s)
 {
-  for(auto c : s) {
-    if(static_cast<unsigned long>(c) > 0xFF)
-      return s.data(String::UTF8);
+  // TagLib and ffmpeg read INFO text as UTF-8 only: Latin-1 bytes would read
+  // back empty or garbled there.
+  return s.data(String::UTF8);
+}
+
+// The fields of no common field that have a key of TagLib's vocabulary.
+const std::pair<const char *, const char *> otherKeys[] = {
+  {"ICOP", "COPYRIGHT"}, {"IENG", "ENGINEER"}, {"ILNG", "LANGUAGE"},
+  {"IMED", "MEDIA"},     {"ISFT", "ENCODING"}, {"ITCH", "ENCODEDBY"},
+};
+
+bool isCommonId(const ByteVector &id)
+{
+  for(const ByteVector &common : {titleId, artistId, albumId, commentId, genreId, dateId, partId, trackId})
+    if(id == common)
+      return true;
+  return false;
+}
+
+String keyOf(const ByteVector &id)
+{
+  for(const auto &entry : otherKeys)
+    if(id == entry.first)
+      return entry.second;
+  return String(id, String::Latin1);
+}
+
+// The field a property key names: one of the keys above, or an id of its own
+// ("IKEY"); empty for any other key.
+ByteVector idOf(const String &key)
+{
+  for(const auto &entry : otherKeys)
+    if(key == entry.second)
+      return ByteVector(entry.first, 4);
+  const std::string text = key.to8Bit(false);
+  if(text.size() != 4 || text[0] != 'I')
+    return ByteVector();
+  for(char c : text) {
+    if((c < 'A' || c > 'Z') && (c < '0' || c > '9'))
+      return ByteVector();
   }
-  return s.data(String::Latin1);
+  return isCommonId(ByteVector(text.data(), 4)) ? ByteVector() : ByteVector(text.data(), 4);
 }
 
 bool isFieldId(const ByteVector &id)
@@ -195,6 +232,35 @@ void InfoTag::setFieldText(const ByteVector &id, const String &s)
 void InfoTag::removeField(const ByteVector &id)
 {
   fields_.erase(id);
+}
+
+PropertyMap InfoTag::otherProperties() const
+{
+  PropertyMap map;
+  for(const auto &field : fields_) {
+    if(!isCommonId(field.first))
+      map.insert(keyOf(field.first), StringList(field.second));
+  }
+  return map;
+}
+
+PropertyMap InfoTag::setOtherProperties(const PropertyMap &properties)
+{
+  FieldMap kept;
+  for(const auto &field : fields_) {
+    if(isCommonId(field.first) || properties.contains(keyOf(field.first)))
+      kept.insert(field.first, field.second);
+  }
+  fields_ = kept;
+  PropertyMap rest;
+  for(const auto &entry : properties) {
+    const ByteVector id = idOf(entry.first);
+    if(id.isEmpty())
+      rest.insert(entry.first, entry.second);
+    else
+      setFieldText(id, entry.second.toString("; "));
+  }
+  return rest;
 }
 
 ByteVector InfoTag::render() const

@@ -4,6 +4,7 @@
 #include <tag.h>
 #include <tbytevector.h>
 #include <tmap.h>
+#include <tpropertymap.h>
 #include <tstring.h>
 
 #include "brenvo_export.h"
@@ -79,6 +80,19 @@ public:
   void setFieldText(const ByteVector &id, const String &s);
   //! Removes the field \a id.
   void removeField(const ByteVector &id);
+
+  /*!
+   * The fields of no common field, under the property key TagLib's
+   * vocabulary has for them (ICOP COPYRIGHT, IENG ENGINEER, ILNG LANGUAGE,
+   * IMED MEDIA, ISFT ENCODING, ITCH ENCODEDBY) or else under their own id.
+   */
+  PropertyMap otherProperties() const;
+  /*!
+   * Makes the fields of no common field those of \a properties: a field whose
+   * key is missing is removed, and each entry under one of the keys above or
+   * under an id of its own ("IKEY") is set. Returns the other entries.
+   */
+  PropertyMap setOtherProperties(const PropertyMap &properties);
 
   /*!
    * The body of a "LIST" chunk holding the fields that have text: "INFO",
