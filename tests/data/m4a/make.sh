@@ -99,8 +99,23 @@ f["covr"] = [MP4Cover(open(tmp + "/cover.png", "rb").read(), MP4Cover.FORMAT_PNG
 f.save()
 PY
 
+# Two tracks each, for saves that must shift every track's chunk offsets:
+# 32x32 MPEG-4 video with AAC audio (media data first, and faststart), and
+# AAC with two chapters from an ffmetadata file, which ffmpeg writes as a
+# chapter text track besides its own chpl list (media data first, and faststart).
+ffmpeg -v error -y -f lavfi -i "testsrc=size=32x32:rate=5:duration=1" -f lavfi -i "$(sine 22050 1 1)" \
+  -map 0:v -map 1:a -c:v mpeg4 -q:v 20 -c:a aac -ac 1 -b:a 24k -metadata title="Video" -fflags +bitexact \
+  video-aac.mp4
+ffmpeg -v error -y -i video-aac.mp4 -map 0 -c copy -movflags +faststart -fflags +bitexact video-aac-faststart.mp4
+printf ';FFMETADATA1\ntitle=Chapters\nartist=Someone\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=First\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1000\ntitle=Second\n' \
+  > "$tmp/chapters.txt"
+for fs in "" faststart; do
+  ffmpeg -v error -y -f lavfi -i "$(sine 22050 1 1)" -i "$tmp/chapters.txt" -map 0:a -map_metadata 1 -map_chapters 1 \
+    -c:a aac -ac 1 -b:a 24k ${fs:+-movflags +faststart} -fflags +bitexact chapters${fs:+-$fs}.m4a
+done
+
 # What ffprobe reads, for comparison with the library's properties.
-for f in *.m4a; do
+for f in *.m4a *.mp4; do
   echo "== $f"
   ffprobe -v error -select_streams a:0 -show_entries format=duration:stream=codec_name,sample_rate,channels,bit_rate \
     -of default=noprint_wrappers=1 "$f"
