@@ -55,6 +55,7 @@ const std::map<std::string, TaglibReader> &taglibReaders()
 {
   static const std::map<std::string, TaglibReader> readers = {
     {".m4a", {oracle<TagLib::MP4::File>(), true}},
+    {".mp4", {oracle<TagLib::MP4::File>(), true}},
     {".wma", {oracle<TagLib::ASF::File>(), true}},
     {".asf", {oracle<TagLib::ASF::File>(), true}},
     {".aac", {oracle<TagLib::MPEG::File>(), true}},
@@ -163,7 +164,8 @@ TEST(Companion, PropertiesAndPicturesSurviveASave)
   for(const char *sample : {"wavpack/stereo16-ape.wv", "wavpack/mono16-id3v1.wv", "trueaudio/mono16-id3v2.tta",
                             "trueaudio/stereo24-id3v1.tta", "speex/wideband.spx", "aac/sine.aac",
                             "asf/ffmpeg-tags.wma", "asf/mutagen-tags.wma", "asf/mutagen-keys.wma", "asf/untagged.asf",
-                            "wav/info.wav", "wav/both.wav"}) {
+                            "wav/info.wav", "wav/both.wav", "m4a/aac-mono-48k-items.m4a", "m4a/aac-stereo-96k.m4a",
+                            "m4a/chapters-faststart.m4a", "m4a/video-aac.mp4"}) {
     SCOPED_TRACE(sample);
     const std::string path = dir.copy(dataPath(sample), "f" + extensionOf(sample));
     PropertyMap expected;
@@ -182,7 +184,15 @@ TEST(Companion, PropertiesAndPicturesSurviveASave)
     const TagLib::FileRef ref(path.c_str());
     const PropertyMap saved = TagLib::Plugins::properties(ref.file());
     EXPECT_TRUE(saved == expected) << "saved:\n" << saved.toString().to8Bit(true) << "expected:\n" << expected.toString().to8Bit(true);
-    expectSamePictures(TagLib::Plugins::pictures(ref.file()), twoPictures());
+    // An MP4 cover item holds image bytes and their format only.
+    PictureList pictures = twoPictures();
+    if(std::string(sample).rfind("m4a/", 0) == 0) {
+      for(Picture &p : pictures) {
+        p.setDescription(String());
+        p.setType(Picture::FrontCover);
+      }
+    }
+    expectSamePictures(TagLib::Plugins::pictures(ref.file()), pictures);
     const std::unique_ptr<TagLib::File> theirs = taglibReaders().at(extensionOf(sample)).open(path.c_str());
     EXPECT_TRUE(theirs->properties() == saved) << theirs->properties().toString().to8Bit(true);
   }
