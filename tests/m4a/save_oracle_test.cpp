@@ -70,12 +70,13 @@ Items mutagenItems(const std::string &script, const std::string &path)
   return items;
 }
 
-// The decoded audio and the list of streams, as ffmpeg sees them; cover
-// images, which ffmpeg lists as streams of their own, left out.
+// The decoded audio, the streams and the chapters, as ffmpeg sees them;
+// cover images, which ffmpeg lists as streams of their own, left out.
 std::string media(const std::string &path)
 {
   std::string streams = run("ffprobe -v error -show_entries stream=index,codec_name,codec_type,duration"
-                            ":stream_disposition=attached_pic -of compact '" + path + "'");
+                            ":stream_disposition=attached_pic:chapter=id,start_time,end_time:chapter_tags=title"
+                            " -of compact '" + path + "'");
   for(std::size_t cover; (cover = streams.find("|disposition:attached_pic=1\n")) != std::string::npos;)
     streams.erase(streams.rfind('\n', cover) + 1, streams.find('\n', cover) - streams.rfind('\n', cover));
   return run("ffmpeg -v error -i '" + path + "' -map 0:a -f md5 -") + streams;
@@ -181,6 +182,7 @@ TEST_P(Mp4SaveOracles, TaglibMutagenAndFfmpegReadTheSave)
     const std::string path = dir.copy(dataPath("m4a/" + GetParam()), "f" + sample.extension().string());
     const std::string audio = media(path);
     ASSERT_EQ(audio.rfind("MD5=", 0), 0u) << audio;
+    EXPECT_EQ(GetParam().rfind("chapters", 0) == 0, audio.find("tag:title=Second") != std::string::npos) << audio;
     Items items = mutagenItems(script, path);
     const PropertyMap before = TagLib::Plugins::properties(TagLib::FileRef(path.c_str()).file());
     PropertyMap ours = way.second(path);
