@@ -257,6 +257,10 @@ public:
   bool readMovie();
   // The first item list at moov/udta/meta, and its parent.
   Box *itemList(Box **parent, std::size_t *index);
+  // The first meta box of the first user data box: where a new list goes.
+  Box *firstMeta();
+  // Writes the list over the box at \a index in \a meta (the old list or
+  // free space) and the free boxes behind it, when it fits there.
   bool writeInPlace(Box &meta, std::size_t index, const ByteVector &items);
   bool rewriteMovie(const ByteVector &items, Box *meta, std::size_t index);
   void writeAt(long long offset, const ByteVector &data);
@@ -336,6 +340,20 @@ Box *Mp4ItemListWriter::WriterPrivate::itemList(Box **parent, std::size_t *index
   return nullptr;
 }
 
+Box *Mp4ItemListWriter::WriterPrivate::firstMeta()
+{
+  for(Box &udta : movie.children) {
+    if(udta.code != code("udta"))
+      continue;
+    for(Box &meta : udta.children) {
+      if(meta.code == code("meta"))
+        return &meta;
+    }
+    return nullptr;
+  }
+  return nullptr;
+}
+
 void Mp4ItemListWriter::WriterPrivate::writeAt(long long offset, const ByteVector &data)
 {
   stream->seek(static_cast<long>(offset));
@@ -351,7 +369,9 @@ bool Mp4ItemListWriter::WriterPrivate::writeInPlace(Box &meta, std::size_t index
 
   ByteVector data;
   if(!items.isEmpty()) {
-    Box list = old;
+    Box list;
+    list.code = code("ilst");
+    list.large = old.code == code("ilst") && old.large;
     list.content = items;
     list.render(data);
   }
@@ -389,7 +409,13 @@ bool Mp4ItemListWriter::WriterPrivate::rewriteMovie(const ByteVector &items, Box
       udta = movie.children.end() - 1;
     }
     auto found = std::find_if(udta->children.begin(), udta->children.end(), [](const Box &b) { return b.code == code("meta"); });
-    if(found == udta->children.end()) {
+    if(found != udta->children.end()) {
+      // Its free space (a list stripped before) goes; the padding replaces it.
+      auto &children = found->children;
+      children.erase(std::remove_if(children.begin(), children.end(), [](const Box &b) { return isFreeSpace(b.code); }),
+                     children.end());
+    }
+    else {
       Box box;
       box.code = code("meta");
       box.container = true;
@@ -514,7 +540,14 @@ bool Mp4ItemListWriter::write(const ByteVector &items)
     return false;
   if(!list && items.isEmpty())
     return true;
-  const bool done = (list && d->writeInPlace(*meta, index, items)) || d->rewriteMovie(items, meta, index);
+  bool done = list && d->writeInPlace(*meta, index, items);
+  // No list: free space left in the meta box by one stripped before may take the new one.
+  Box *first = list ? nullptr : d->firstMeta();
+  if(first && std::any_of(first->children.begin(), first->children.end(), [](const Box &b) { return b.code == code("hdlr"); })) {
+    for(std::size_t i = 0; !done && i < first->children.size(); ++i)
+      done = isFreeSpace(first->children[i].code) && d->writeInPlace(*first, i, items);
+  }
+  done = done || d->rewriteMovie(items, meta, index);
   return done && !streamFailed(d->stream);
 }
 
