@@ -28,11 +28,15 @@ std::string offsetTable(bool wide, const std::vector<std::uint64_t> &offsets)
   return fullBox(wide ? "co64" : "stco", 0, 0, b.str());
 }
 
-std::string trackWithChunks(const std::string &handler, bool wide, const std::vector<std::uint64_t> &offsets)
+// With \a external, the track's data reference names another file.
+std::string trackWithChunks(const std::string &handler, bool wide, const std::vector<std::uint64_t> &offsets,
+                            bool external = false)
 {
+  const std::string dref = fullBox("dref", 0, 0, ByteBuilder().be32(1).str() +
+                                                   (external ? fullBox("url ", 0, 0, "other.mov") : fullBox("url ", 0, 1)));
   return box("trak", box("mdia", fullBox("mdhd", 0, 0, std::string(20, '\0')) + hdlr(handler) +
-                                   box("minf", box("stbl", stsd(audioEntry(2, 44100u << 16, esds(128000))) +
-                                                             offsetTable(wide, offsets)))));
+                                   box("minf", box("dinf", dref) + box("stbl", stsd(audioEntry(2, 44100u << 16, esds(128000))) +
+                                                                           offsetTable(wide, offsets)))));
 }
 
 enum class Place { MovieFirst, MovieLast, MovieThenOther };
@@ -203,6 +207,22 @@ TEST(Mp4Save, EveryLayoutKeepsItsMediaAndReadsBack)
     EXPECT_EQ(expectSound(stripped.bytes, 2).find("ilst"), std::string::npos);
     EXPECT_TRUE(brenvo_taglib::MP4File(path.c_str()).tag()->isEmpty());
   }
+}
+
+TEST(Mp4Save, OffsetsIntoAnotherFileStayWhenTheMediaDataMoves)
+{
+  const std::string ftyp = box("ftyp", std::string("M4A \0\0\0\0isom", 12));
+  const auto moov = [](std::uint64_t base) {
+    return box("moov", mvhd(1000, 2000) + trackWithChunks("soun", false, {base}) +
+                         trackWithChunks("vide", false, {1234}, true) + tagBoxes(item("\251nam", "Old")));
+  };
+  brenvo_test::TempDir dir;
+  const std::string path = dir.write("f.m4a", ftyp + moov(ftyp.size() + moov(0).size() + 8) + box("mdat", chunkA));
+  const Saved s = save(path, [](brenvo_taglib::MP4File &f) { f.tag()->setCover(cover); });
+  ASSERT_TRUE(s.ok);
+  const std::size_t first = s.bytes.find("stco"), second = s.bytes.find("stco", first + 4);
+  EXPECT_EQ(s.bytes.substr(be(s.bytes, first + 12, 4), 6), "CHUNK-");
+  EXPECT_EQ(be(s.bytes, second + 12, 4), 1234u);
 }
 
 TEST(Mp4Save, InPlaceWritesOnlyTheItemListAndItsFreeSpace)

@@ -111,7 +111,7 @@ bool opens(const std::string &path, Fourcc c)
 {
   static const std::set<std::string> containers = {
     "moov/trak", "moov/udta", "moov/trak/mdia", "moov/trak/mdia/minf", "moov/trak/mdia/minf/stbl",
-    "moov/udta/meta"};
+    "moov/udta/meta", "moov/trak/mdia/minf/dinf"};
   return containers.count(path + "/" + c.toString().to8Bit()) > 0;
 }
 
@@ -171,6 +171,30 @@ bool wholeBoxes(const ByteVector &items)
       return false;
   }
   return cursor.ok();
+}
+
+// True unless a data reference of the track's media information \a minf
+// names another file: the chunk offsets of such a track point into that file.
+bool selfContained(const Box &minf)
+{
+  for(const Box &dinf : minf.children) {
+    for(const Box &dref : dinf.children) {
+      if(dinf.code != code("dinf") || dref.code != code("dref"))
+        continue;
+      ByteCursor cursor(dref.content);
+      cursor.skip(8);
+      // Each entry: size, code, version and flags; flag 1 means "in this file".
+      while(cursor.has(12)) {
+        const std::uint32_t size = cursor.u32be();
+        cursor.skip(4);
+        if((cursor.u32be() & 1) == 0)
+          return false;
+        if(size < 12 || !cursor.skip(size - 12))
+          break;
+      }
+    }
+  }
+  return true;
 }
 
 struct TopBox
@@ -454,7 +478,10 @@ bool Mp4ItemListWriter::WriterPrivate::rewriteMovie(const ByteVector &items, Box
   bool mediaBehind = false;
   for(Box &trak : movie.children) {
     for(Box &mdia : trak.children)
-      for(Box &minf : mdia.children)
+      for(Box &minf : mdia.children) {
+        // Offsets into another file stay as they are.
+        if(trak.code != code("trak") || !selfContained(minf))
+          continue;
         for(Box &stbl : minf.children)
           for(Box &table : stbl.children) {
             if(table.code != code("stco") && table.code != code("co64"))
@@ -469,6 +496,7 @@ bool Mp4ItemListWriter::WriterPrivate::rewriteMovie(const ByteVector &items, Box
               mediaBehind = mediaBehind || value >= static_cast<std::uint64_t>(regionEnd);
             }
           }
+      }
   }
 
   const std::uint64_t size = movie.size();
