@@ -100,6 +100,25 @@ Box leaf(const char *name, const ByteVector &content)
   return box;
 }
 
+// The first child of \a parent with the code \a name, or null.
+Box *firstChild(Box &parent, const char *name)
+{
+  const auto found = std::find_if(parent.children.begin(), parent.children.end(),
+                                  [name](const Box &b) { return b.code == code(name); });
+  return found == parent.children.end() ? nullptr : &*found;
+}
+
+// A container box made here, appended to \a parent.
+Box &appendContainer(Box &parent, const char *name, const ByteVector &prefix = ByteVector())
+{
+  Box box;
+  box.code = code(name);
+  box.container = true;
+  box.prefix = prefix;
+  parent.children.push_back(box);
+  return parent.children.back();
+}
+
 // A free box of exactly \a size bytes (at least 8).
 Box freeBox(std::uint64_t size)
 {
@@ -366,16 +385,8 @@ Box *Mp4ItemListWriter::WriterPrivate::itemList(Box **parent, std::size_t *index
 
 Box *Mp4ItemListWriter::WriterPrivate::firstMeta()
 {
-  for(Box &udta : movie.children) {
-    if(udta.code != code("udta"))
-      continue;
-    for(Box &meta : udta.children) {
-      if(meta.code == code("meta"))
-        return &meta;
-    }
-    return nullptr;
-  }
-  return nullptr;
+  Box *udta = firstChild(movie, "udta");
+  return udta ? firstChild(*udta, "meta") : nullptr;
 }
 
 void Mp4ItemListWriter::WriterPrivate::writeAt(long long offset, const ByteVector &data)
@@ -424,31 +435,19 @@ bool Mp4ItemListWriter::WriterPrivate::rewriteMovie(const ByteVector &items, Box
     meta->children.erase(meta->children.begin() + static_cast<long>(index), meta->children.begin() + static_cast<long>(end));
   }
   else {
-    auto udta = std::find_if(movie.children.begin(), movie.children.end(), [](const Box &b) { return b.code == code("udta"); });
-    if(udta == movie.children.end()) {
-      Box box;
-      box.code = code("udta");
-      box.container = true;
-      movie.children.push_back(box);
-      udta = movie.children.end() - 1;
-    }
-    auto found = std::find_if(udta->children.begin(), udta->children.end(), [](const Box &b) { return b.code == code("meta"); });
-    if(found != udta->children.end()) {
+    Box *udta = firstChild(movie, "udta");
+    if(!udta)
+      udta = &appendContainer(movie, "udta");
+    meta = firstChild(*udta, "meta");
+    if(meta) {
       // Its free space (a list stripped before) goes; the padding replaces it.
-      auto &children = found->children;
+      auto &children = meta->children;
       children.erase(std::remove_if(children.begin(), children.end(), [](const Box &b) { return isFreeSpace(b.code); }),
                      children.end());
     }
-    else {
-      Box box;
-      box.code = code("meta");
-      box.container = true;
-      box.prefix = ByteVector(4, '\0');
-      udta->children.push_back(box);
-      found = udta->children.end() - 1;
-    }
-    meta = &*found;
-    if(std::none_of(meta->children.begin(), meta->children.end(), [](const Box &b) { return b.code == code("hdlr"); })) {
+    else
+      meta = &appendContainer(*udta, "meta", ByteVector(4, '\0'));
+    if(!firstChild(*meta, "hdlr")) {
       // Version and flags, pre-defined, the handler "mdir", the reserved
       // words iTunes fills with "appl", and an empty name.
       ByteVector handler(8, '\0');
@@ -571,7 +570,7 @@ bool Mp4ItemListWriter::write(const ByteVector &items)
   bool done = list && d->writeInPlace(*meta, index, items);
   // No list: free space left in the meta box by one stripped before may take the new one.
   Box *first = list ? nullptr : d->firstMeta();
-  if(first && std::any_of(first->children.begin(), first->children.end(), [](const Box &b) { return b.code == code("hdlr"); })) {
+  if(first && firstChild(*first, "hdlr")) {
     for(std::size_t i = 0; !done && i < first->children.size(); ++i)
       done = isFreeSpace(first->children[i].code) && d->writeInPlace(*first, i, items);
   }
