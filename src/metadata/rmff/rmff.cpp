@@ -11,6 +11,7 @@
 
 #include "common/bytecursor.h"
 #include "common/fdstream.h"
+#include "common/texts.h"
 #include "taglib_realmediafile.h"
 
 namespace TagLib {
@@ -110,30 +111,6 @@ String keyFor(const String &name)
   return key;
 }
 
-bool isUtf8(const ByteVector &bytes)
-{
-  for(std::size_t i = 0; i < bytes.size();) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    std::size_t follow = 0;
-    if(lead >= 0xC2 && lead <= 0xDF)
-      follow = 1;
-    else if(lead >= 0xE0 && lead <= 0xEF)
-      follow = 2;
-    else if(lead >= 0xF0 && lead <= 0xF4)
-      follow = 3;
-    else if(lead >= 0x80)
-      return false;
-    if(follow > bytes.size() - i - 1)
-      return false;
-    for(std::size_t k = 1; k <= follow; ++k) {
-      if((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
-        return false;
-    }
-    i += follow + 1;
-  }
-  return true;
-}
-
 /*!
  * The text of \a size bytes at \a data, up to a zero byte. The format names
  * no encoding: current muxers write UTF-8, older files Latin-1, so bytes that
@@ -145,7 +122,7 @@ String decodeText(const void *data, std::size_t size)
     return String();
   const char *begin = static_cast<const char *>(data);
   const ByteVector bytes(begin, static_cast<unsigned int>(std::find(begin, begin + size, '\0') - begin));
-  return String(bytes, isUtf8(bytes) ? String::UTF8 : String::Latin1);
+  return utf8OrLatin1(bytes);
 }
 
 //! Adds \a value under \a key unless it is empty.

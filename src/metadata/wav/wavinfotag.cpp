@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/bytecursor.h"
+#include "common/texts.h"
 
 namespace TagLib {
 namespace Wav {
@@ -19,57 +20,6 @@ const ByteVector genreId("IGNR", 4);
 const ByteVector dateId("ICRD", 4);
 const ByteVector partId("IPRT", 4);
 const ByteVector trackId("ITRK", 4);
-
-bool isValidUtf8(const ByteVector &bytes)
-{
-  const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-  const std::size_t size = bytes.size();
-  std::size_t i = 0;
-  while(i < size) {
-    const unsigned char c = p[i];
-    std::size_t more = 0;
-    std::uint32_t code = 0;
-    if(c < 0x80) {
-      ++i;
-      continue;
-    }
-    if(c >= 0xC2 && c <= 0xDF) {
-      more = 1;
-      code = c & 0x1Fu;
-    }
-    else if(c >= 0xE0 && c <= 0xEF) {
-      more = 2;
-      code = c & 0x0Fu;
-    }
-    else if(c >= 0xF0 && c <= 0xF4) {
-      more = 3;
-      code = c & 0x07u;
-    }
-    else {
-      return false;
-    }
-    if(more >= size - i)
-      return false;
-    for(std::size_t k = 1; k <= more; ++k) {
-      if((p[i + k] & 0xC0) != 0x80)
-        return false;
-      code = (code << 6) | (p[i + k] & 0x3Fu);
-    }
-    // Overlong forms, surrogates and code points past Unicode's last.
-    if((more == 2 && code < 0x800) || (more == 3 && code < 0x10000) || (code >= 0xD800 && code <= 0xDFFF) ||
-       code > 0x10FFFF)
-      return false;
-    i += more + 1;
-  }
-  return true;
-}
-
-String decode(const ByteVector &bytes)
-{
-  // Older writers used the system's single-byte code page; Latin-1 is the
-  // common reading of that, and invalid UTF-8 is almost always such text.
-  return String(bytes, isValidUtf8(bytes) ? String::UTF8 : String::Latin1);
-}
 
 ByteVector encode(const String &s)
 {
@@ -159,7 +109,7 @@ InfoTag::InfoTag(const ByteVector &data)
     const int zero = text.find('\0');
     if(zero >= 0)
       text.resize(static_cast<unsigned int>(zero));
-    fields_[id] = decode(text);
+    fields_[id] = utf8OrLatin1(text);
     // The pad byte of an odd-sized field; the last one may lack it.
     if(size & 1)
       cursor.skip(cursor.has(1) ? 1 : 0);
