@@ -151,7 +151,8 @@ TagLib::AudioProperties *File::audioProperties() const
 
 bool File::save()
 {
-  if(!d->stream || d->readFailed || readOnly())
+  // The writer refuses a read-only stream itself.
+  if(!d->stream || d->readFailed)
     return false;
   ByteVector items;
   for(const Mp4Item &item : tagItems(d->tag).items())
